@@ -1,0 +1,41 @@
+#pragma once
+
+// The document server: an outside COM component that holds one XML document
+// at a time, builds it element by element, parses text into it and gives it
+// back as text. Every operation returns a server status, which succeeds
+// exactly when its low 16 bits are 0x0400.
+
+#include "platform/com.h"
+#include "platform/oleauto.h"
+
+struct IDocumentServer : IUnknown {
+    virtual HRESULT Reserved1() = 0;
+    virtual HRESULT Reserved2() = 0;
+    virtual HRESULT Reserved3() = 0;
+    virtual HRESULT Reserved4() = 0;
+    virtual HRESULT Initialize() = 0;
+    virtual HRESULT Reset() = 0;
+    virtual HRESULT NewDocument() = 0;
+    virtual HRESULT GetXML(BSTR* text, LONG option) = 0;
+    // Parent 0 is the document itself: the new element becomes the root.
+    virtual HRESULT CreateElement(ULONG parent, ULONG* node, BSTR name) = 0;
+    virtual HRESULT SetAttribute(ULONG node, BSTR name, BSTR value) = 0;
+    virtual HRESULT SetText(ULONG node, BSTR text) = 0;
+    // Appends the line break and indentation that start a line at depth.
+    virtual HRESULT AppendIndent(ULONG node, LONG depth) = 0;
+    virtual HRESULT LoadXML(BSTR text) = 0;
+    // The index-th (from 0) child element of parent with that name; parent 0
+    // is the root element.
+    virtual HRESULT FindElement(ULONG parent, LONG index, ULONG* node, BSTR name) = 0;
+    virtual HRESULT GetChildCount(ULONG node, LONG* count) = 0;
+    virtual HRESULT GetChild(ULONG node, LONG index, ULONG* child) = 0;
+    virtual HRESULT Reserved5() = 0;
+    virtual HRESULT GetText(ULONG node, BSTR* text) = 0;
+    virtual HRESULT GetAttribute(ULONG node, BSTR name, BSTR* value) = 0;
+
+protected:
+    ~IDocumentServer() = default;
+};
+
+// A server status succeeds exactly when its low 16 bits are 0x0400.
+constexpr bool IsServerSuccess(HRESULT status) { return (static_cast<DWORD>(status) & 0xFFFF) == 0x0400; }

@@ -1,0 +1,100 @@
+#pragma once
+
+// The file object of the XML file functions and the text loaders: every open
+// is share-exclusive. Open reports failure by its result; Read, Write,
+// SeekToBegin, Flush and Close raise CFileException on an input or output
+// error.
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "platform/export.h"
+#include "platform/wintypes.h"
+
+class WIN32_EXPORT CFileException : public std::exception {
+public:
+    enum Cause {
+        none,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile,
+    };
+
+    CFileException() = default;
+    CFileException(int cause, LONG osError, std::string fileName = {});
+    const char* what() const noexcept override;
+
+    int m_cause = none;
+    LONG m_lOsError = 0;  // errno of the failing call
+    std::string m_strFileName;
+};
+
+class WIN32_EXPORT CFile {
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareExclusive = 0x0010,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+    };
+
+    CFile() = default;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    // Closes an open file, ignoring any error.
+    virtual ~CFile();
+
+    // Opens share-exclusive whatever the share flag: the lock is taken right
+    // after the open, and an open whose lock is refused fails. modeCreate
+    // truncates only once the lock is held. A folder never opens. On failure
+    // the object stays closed and *error, when given, says why.
+    BOOL Open(LPCSTR fileName, UINT openFlags, CFileException* error = nullptr);
+    void Close();
+    // Closes without raising.
+    void Abort() noexcept;
+
+    // Returns the count read, 0 at the end of the file.
+    UINT Read(void* buffer, UINT count);
+    // A write that cannot write every byte raises.
+    void Write(const void* buffer, UINT count);
+    std::uint64_t SeekToBegin();
+    void Flush();
+
+    // The opened name made absolute against the working directory and
+    // lexically normalised (no link resolved); empty while never opened.
+    std::string GetFilePath() const;
+    bool IsOpen() const noexcept { return descriptor_ >= 0; }
+
+protected:
+    int descriptor_ = -1;
+    std::string path_;
+};
+
+class WIN32_EXPORT CStdioFile : public CFile {
+public:
+    // Text-mode line reading: the next line without its terminator ("\n",
+    // with a "\r" before it dropped too). FALSE at the end of the file when
+    // no character is left. Raises CFileException on a read error.
+    BOOL ReadString(std::string& line);
+
+private:
+    std::string buffer_;
+    std::size_t position_ = 0;
+    bool atEnd_ = false;
+};
