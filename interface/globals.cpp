@@ -1,1 +1,16 @@
-// placeholder
+#include "interface/globals.h"
+
+#include "interface/open_xml_files.h"
+#include "interface/xmlxsl.h"
+
+// Built first and destroyed last: every other object may append to it.
+std::string gXSLErrorMsg = "Errors: \n";
+
+// Destroyed before the error text; an open wrapper resets and releases its
+// server then.
+CDocumentServer gDocumentServer;
+
+// Destroyed first: the files it still holds are closed and unlocked.
+OpenXMLFiles gOpenXMLFiles;
+
+bool gLibraryOpen = false;

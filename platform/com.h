@@ -41,24 +41,37 @@ extern "C" {
 WIN32_EXPORT extern const IID IID_IUnknown;
 WIN32_EXPORT extern const IID IID_IClassFactory;
 
-// A per-thread count: S_OK for the first call on a thread, S_FALSE after.
-WIN32_EXPORT HRESULT CoInitialize(LPVOID reserved);
-WIN32_EXPORT HRESULT CoInitializeEx(LPVOID reserved, DWORD flags);
-WIN32_EXPORT void CoUninitialize();
+// A per-thread count: S_OK for the first call on a thread, S_FALSE after;
+// E_INVALIDARG when reserved is not null. The flags are accepted and not
+// kept. CoUninitialize on a thread without COM does nothing.
+WIN32_EXPORT HRESULT CoInitialize(LPVOID reserved) noexcept;
+WIN32_EXPORT HRESULT CoInitializeEx(LPVOID reserved, DWORD flags) noexcept;
+WIN32_EXPORT void CoUninitialize() noexcept;
 
 // Looks the class up among the class objects registered by the process
-// (CoRegisterClassObject), then among the component classes; sets *object
-// to null on failure. CO_E_NOTINITIALIZED on a thread without COM,
-// REGDB_E_CLASSNOTREG for an unknown class.
-WIN32_EXPORT HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID iid, LPVOID* object);
-WIN32_EXPORT HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD clsctx, DWORD flags, LPDWORD cookie);
-WIN32_EXPORT HRESULT CoRevokeClassObject(DWORD cookie);
+// (CoRegisterClassObject) whose context shares a bit with clsctx, then among
+// the component classes, which answer only a request that names
+// CLSCTX_INPROC_SERVER. Asks the class object for IClassFactory and returns
+// what its CreateInstance returns. *object is null on every failure.
+// E_POINTER for a null object (checked first), CO_E_NOTINITIALIZED on a
+// thread without COM, REGDB_E_CLASSNOTREG for an unknown class.
+WIN32_EXPORT HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD clsctx, REFIID iid,
+                                      LPVOID* object) noexcept;
+// Takes a reference on factory until CoRevokeClassObject. E_INVALIDARG for a
+// null factory or cookie, then CO_E_NOTINITIALIZED on a thread without COM;
+// *cookie is 0 on failure. The registration flags are accepted and not kept.
+WIN32_EXPORT HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD clsctx, DWORD flags,
+                                           LPDWORD cookie) noexcept;
+// Releases the registration's reference, from any thread; CO_E_OBJNOTREG for
+// a cookie that is not registered.
+WIN32_EXPORT HRESULT CoRevokeClassObject(DWORD cookie) noexcept;
 
 }  // extern "C"
 
 // A component library's self-registration: what its registry entries would
 // be on Windows. Called from the component's load-time initialisation; the
-// factory must live as long as the component library is loaded. Returns
-// E_INVALIDARG for a null factory.
-WIN32_EXPORT HRESULT CoRegisterComponentClass(REFCLSID clsid, IClassFactory* factory);
-WIN32_EXPORT void CoUnregisterComponentClass(REFCLSID clsid);
+// factory must live as long as the component library is loaded, and no
+// reference is taken on it. Registering a class again replaces its factory.
+// Returns E_INVALIDARG for a null factory.
+WIN32_EXPORT HRESULT CoRegisterComponentClass(REFCLSID clsid, IClassFactory* factory) noexcept;
+WIN32_EXPORT void CoUnregisterComponentClass(REFCLSID clsid) noexcept;

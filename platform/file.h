@@ -3,7 +3,7 @@
 // The file object of the XML file functions and the text loaders: every open
 // is share-exclusive. Open reports failure by its result; Read, Write,
 // SeekToBegin, Flush and Close raise CFileException on an input or output
-// error.
+// error, and all but Close raise invalidFile on an object that is not open.
 
 #include <cstdint>
 #include <exception>
@@ -61,23 +61,32 @@ public:
     virtual ~CFile();
 
     // Opens share-exclusive whatever the share flag: the lock is taken right
-    // after the open, and an open whose lock is refused fails. modeCreate
-    // truncates only once the lock is held. A folder never opens. On failure
-    // the object stays closed and *error, when given, says why.
+    // after the open, and an open whose lock is refused (sharingViolation)
+    // fails. modeCreate creates a missing file and truncates an existing one
+    // (unless modeNoTruncate) only once the lock is held; without it the file
+    // must exist. A folder never opens (accessDenied). An object that is
+    // already open refuses a second Open and keeps its file. On failure the
+    // object is as before and *error, when given, says why.
     BOOL Open(LPCSTR fileName, UINT openFlags, CFileException* error = nullptr);
-    void Close();
+    // Raises if the system reports an error on closing, which can mean lost
+    // data; the object is closed either way. Nothing happens when closed.
+    virtual void Close();
     // Closes without raising.
-    void Abort() noexcept;
+    virtual void Abort() noexcept;
 
-    // Returns the count read, 0 at the end of the file.
-    UINT Read(void* buffer, UINT count);
-    // A write that cannot write every byte raises.
-    void Write(const void* buffer, UINT count);
-    std::uint64_t SeekToBegin();
-    void Flush();
+    // Returns the count read, 0 at the end of the file; a count below the
+    // one asked for is not an error.
+    virtual UINT Read(void* buffer, UINT count);
+    // Writes every byte or raises (diskFull when the device takes no more).
+    virtual void Write(const void* buffer, UINT count);
+    virtual std::uint64_t SeekToBegin();
+    // Commits the written data to the device; raises when that fails, not
+    // for a device or pipe that has nothing to commit.
+    virtual void Flush();
 
     // The opened name made absolute against the working directory and
-    // lexically normalised (no link resolved); empty while never opened.
+    // lexically normalised (no link resolved); empty while never opened,
+    // kept after Close.
     std::string GetFilePath() const;
     bool IsOpen() const noexcept { return descriptor_ >= 0; }
 
@@ -89,11 +98,22 @@ protected:
 class WIN32_EXPORT CStdioFile : public CFile {
 public:
     // Text-mode line reading: the next line without its terminator ("\n",
-    // with a "\r" before it dropped too). FALSE at the end of the file when
-    // no character is left. Raises CFileException on a read error.
+    // with a "\r" before it dropped too; a lone "\r" stays). A last line
+    // without "\n" is returned too, NUL bytes included. FALSE at the end of
+    // the file when no character is left. Reads ahead in large chunks; the
+    // other operations below account for what was read ahead. Raises
+    // CFileException on a read error.
     BOOL ReadString(std::string& line);
 
+    void Close() override;
+    void Abort() noexcept override;
+    UINT Read(void* buffer, UINT count) override;
+    void Write(const void* buffer, UINT count) override;
+    std::uint64_t SeekToBegin() override;
+
 private:
+    void discardReadAhead() noexcept;
+
     std::string buffer_;
     std::size_t position_ = 0;
     bool atEnd_ = false;

@@ -79,6 +79,7 @@ constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
 constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);
 constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
 constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
+constexpr HRESULT CO_E_OBJNOTREG = static_cast<HRESULT>(0x800401FB);
 
 // Win32 error codes (LSTATUS), as the registry functions return them.
 constexpr LSTATUS ERROR_SUCCESS = 0;

@@ -1,0 +1,42 @@
+#pragma once
+
+// What a host sees of the library: eight functions and the error text.
+// Every function returns a status of interface/status.h and lets no
+// exception escape. Every BSTR stored through an out argument becomes the
+// caller's, to be freed with SysFreeString.
+
+#include <cstdint>
+#include <string>
+
+#include "codeplug/icodeplug.h"
+#include "interface/status.h"
+#include "platform/oleauto.h"
+
+#define XMLXSL_API __attribute__((visibility("default")))
+
+// Details of failed reports, English lines oldest first after "Errors: \n".
+// It only grows.
+XMLXSL_API extern std::string gXSLErrorMsg;
+
+extern "C" {
+
+// Creates the document server. The calling thread must have initialised
+// COM. A second call while open does nothing.
+XMLXSL_API DWORD XMLXSL_Open();
+// Resets and releases the document server; the open XML files stay open.
+XMLXSL_API DWORD XMLXSL_Close();
+// Exports the codeplug object into a scrambled XML file, which stays open
+// and locked for it until XMLXSL_CloseXMLFile(codeplug address).
+XMLXSL_API DWORD XMLXSL_CP2XML(const char* fileName, ICodeplug* codeplug);
+// Reads a scrambled XML file into the codeplug object; on success the file
+// stays open and locked for it. Blocks before a failing one stay set.
+XMLXSL_API DWORD XMLXSL_XML2CP(const char* fileName, ICodeplug* codeplug);
+// Releases the file held for the codeplug object at that address.
+XMLXSL_API DWORD XMLXSL_CloseXMLFile(std::uintptr_t handle);
+// The text of the document that the server holds (the latest conversion's);
+// returns the server's own status unchanged.
+XMLXSL_API DWORD XMLXSL_WriteXML(BSTR* text, LONG option);
+// A copy of the error text, converted through the ANSI code page.
+XMLXSL_API DWORD XMLXSL_GetReportError(BSTR* text);
+
+}  // extern "C"
