@@ -10,6 +10,9 @@ std::string gXSLErrorMsg = "Errors: \n";
 // server then.
 CDocumentServer gDocumentServer;
 
+// The one report generator.
+CXSLHandler gXSLHandler;
+
 // Destroyed first: the files it still holds are closed and unlocked.
 OpenXMLFiles gOpenXMLFiles;
 

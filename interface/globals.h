@@ -5,6 +5,8 @@
 // on (error text first) and destroyed in the reverse order.
 
 #include "codeplug/document_server.h"
+#include "report/report_generator.h"
 
 extern bool gLibraryOpen;
 extern CDocumentServer gDocumentServer;
+extern CXSLHandler gXSLHandler;

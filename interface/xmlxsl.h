@@ -10,9 +10,10 @@
 
 #include "codeplug/icodeplug.h"
 #include "interface/status.h"
+#include "platform/export.h"
 #include "platform/oleauto.h"
 
-#define XMLXSL_API __attribute__((visibility("default")))
+#define XMLXSL_API WIN32_EXPORT
 
 // Details of failed reports, English lines oldest first after "Errors: \n".
 // It only grows.
@@ -33,6 +34,10 @@ XMLXSL_API DWORD XMLXSL_CP2XML(const char* fileName, ICodeplug* codeplug);
 XMLXSL_API DWORD XMLXSL_XML2CP(const char* fileName, ICodeplug* codeplug);
 // Releases the file held for the codeplug object at that address.
 XMLXSL_API DWORD XMLXSL_CloseXMLFile(std::uintptr_t handle);
+// The printable HTML report of the codeplug in the language the variant
+// names, made with the XSL template at templatePath and "pretransform.qzt"
+// beside it. On failure the error text holds English lines saying why.
+XMLXSL_API DWORD XMLXSL_CreateHTML(ICodeplug* codeplug, const char* templatePath, VARIANT* language, BSTR* html);
 // The text of the document that the server holds (the latest conversion's);
 // returns the server's own status unchanged.
 XMLXSL_API DWORD XMLXSL_WriteXML(BSTR* text, LONG option);

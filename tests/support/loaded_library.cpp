@@ -17,6 +17,7 @@ LoadedLibrary::LoadedLibrary() : module_(LoadLibraryA(XMLXSL_LIBRARY_PATH)) {
     CP2XML = resolve<decltype(CP2XML)>(module_, "XMLXSL_CP2XML");
     XML2CP = resolve<decltype(XML2CP)>(module_, "XMLXSL_XML2CP");
     CloseXMLFile = resolve<decltype(CloseXMLFile)>(module_, "XMLXSL_CloseXMLFile");
+    CreateHTML = resolve<decltype(CreateHTML)>(module_, "XMLXSL_CreateHTML");
     GetReportError = resolve<decltype(GetReportError)>(module_, "XMLXSL_GetReportError");
     // A std::string at global scope carries the library's ABI tag in its
     // mangled name.

@@ -25,6 +25,7 @@ public:
     decltype(&XMLXSL_CP2XML) CP2XML = nullptr;
     decltype(&XMLXSL_XML2CP) XML2CP = nullptr;
     decltype(&XMLXSL_CloseXMLFile) CloseXMLFile = nullptr;
+    decltype(&XMLXSL_CreateHTML) CreateHTML = nullptr;
     decltype(&XMLXSL_GetReportError) GetReportError = nullptr;
 
 private:

@@ -1,0 +1,61 @@
+#include "report/report_generator.h"
+
+#include <new>
+
+#include "platform/ansi.h"
+#include "report/error_report.h"
+
+namespace {
+
+// Looked for in the report template's own folder.
+constexpr std::string_view kPretransformName = "/pretransform.qzt";
+constexpr std::string_view kEndOfDocument = "</TORVALE_CODEPLUG>";
+constexpr std::string_view kEndOfReport = "</html>";
+
+// Keeps the text up to and including the first closing tag; false when the
+// tag is not there.
+bool cut_after(std::string& text, std::string_view closingTag) {
+    std::size_t at = text.find(closingTag);
+    if (at == std::string::npos) return false;
+    text.resize(at + closingTag.size());
+    return true;
+}
+
+}  // namespace
+
+ShortStatus CXSLHandler::generate(BSTR xml, const std::string& templatePath, BSTR* html, const OLECHAR* language) {
+    try {
+        // The folder is cut at the last separator byte, as the application
+        // writes template paths.
+        std::size_t folderEnd = templatePath.rfind('/');
+        std::string pretransformPath =
+            (folderEnd == std::string::npos ? std::string() : templatePath.substr(0, folderEnd)) +
+            std::string(kPretransformName);
+
+        std::string text = to_ansi(xml);
+        RewriteAliases(text);
+
+        std::string product;
+        if (ShortStatus status = XSLTtransform(text, pretransformPath, product, language); status != kShortOk)
+            return status;
+        if (!cut_after(product, kEndOfDocument)) {
+            AppendReportError("Malformed XML product after pretransform.\n");
+            return kShortProduct;
+        }
+
+        std::string report;
+        if (ShortStatus status = XSLTtransform(product, templatePath, report, language); status != kShortOk)
+            return status;
+        if (!cut_after(report, kEndOfReport)) return kShortProduct;
+        RemoveAmpersandEntities(report);
+
+        *html = to_bstr(report).release();
+        return kShortOk;
+    } catch (const std::bad_alloc&) {
+        AppendReportError("Unable to allocate memory in CXSLHandler::generate \n");
+        return kShortMemory;
+    } catch (...) {
+        AppendReportError("Unknown exception");
+        return kShortMemory;
+    }
+}

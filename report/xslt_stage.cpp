@@ -1,0 +1,114 @@
+#include <sstream>
+
+#include <xalanc/XSLT/XSLTInputSource.hpp>
+#include <xalanc/XSLT/XSLTResultTarget.hpp>
+#include <xalanc/XalanTransformer/XalanTransformer.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "localise/installation_settings.h"
+#include "localise/xsl_translator.h"
+#include "platform/ansi.h"
+#include "platform/codepage.h"
+#include "platform/unique_variant.h"
+#include "report/error_report.h"
+#include "report/report_generator.h"
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+// The last of the given separators, stepping over double-byte characters
+// whole so that a trail byte equal to a separator does not count.
+std::size_t last_separator(std::string_view path, std::string_view separators) {
+    std::size_t last = npos;
+    for (std::size_t at = 0; at < path.size();) {
+        auto byte = static_cast<unsigned char>(path[at]);
+        if (IsDBCSLeadByte(byte) && at + 1 < path.size()) {
+            at += 2;
+            continue;
+        }
+        if (separators.find(path[at]) != std::string_view::npos) last = at;
+        ++at;
+    }
+    return last;
+}
+
+// The XML libraries are started for the whole process around one pass and
+// stopped after it on every way out, an exception's included, so that a
+// failed pass leaves nothing started behind it.
+class XmlLibrariesStarted {
+public:
+    XmlLibrariesStarted() {
+        xercesc::XMLPlatformUtils::Initialize();
+        try {
+            xalanc::XalanTransformer::initialize();
+        } catch (...) {
+            xercesc::XMLPlatformUtils::Terminate();
+            throw;
+        }
+    }
+    ~XmlLibrariesStarted() {
+        xalanc::XalanTransformer::terminate();
+        xercesc::XMLPlatformUtils::Terminate();
+    }
+    XmlLibrariesStarted(const XmlLibrariesStarted&) = delete;
+    XmlLibrariesStarted& operator=(const XmlLibrariesStarted&) = delete;
+};
+
+// Runs the stylesheet over the XML, both held in memory; a failed
+// transformation is reported in the error text and leaves what the
+// processor wrote before it stopped.
+std::string transform(const std::string& xml, const std::string& stylesheet) {
+    XmlLibrariesStarted started;
+    xalanc::XalanTransformer transformer;
+    std::istringstream xmlStream(xml);
+    std::istringstream stylesheetStream(stylesheet);
+    std::ostringstream output;
+    {
+        xalanc::XSLTResultTarget target(output);
+        xalanc::XSLTInputSource stylesheetSource(&stylesheetStream);
+        xalanc::XSLTInputSource xmlSource(&xmlStream);
+        if (transformer.transform(xmlSource, stylesheetSource, target) != 0)
+            AppendReportError("StreamTransform Error: %s\n", transformer.getLastError());
+    }
+    return output.str();
+}
+
+}  // namespace
+
+ShortStatus CXSLHandler::XSLTtransform(const std::string& input, const std::string& templatePath,
+                                       std::string& output, const OLECHAR* language) {
+    try {
+        CXMLMem xml;
+        CXSL stylesheet;
+        if (ShortStatus status = xml.init(input); status != kShortOk) return status;
+        if (ShortStatus status = stylesheet.readFile(templatePath); status != kShortOk) return status;
+
+        unique_variant languageName;
+        languageName.get()->vt = VT_BSTR;
+        languageName.get()->bstrVal = SysAllocString(language);
+        if (language != nullptr && languageName.get()->bstrVal == nullptr) throw std::bad_alloc();
+        unique_variant resource;
+        if (DWORD result = GetXSLResourceFilePathAndName(languageName.get(), resource.get()); result != 0)
+            return result;
+        std::string resourceValue = to_ansi(resource.get()->bstrVal);
+
+        std::size_t folderEnd = last_separator(templatePath, "/");
+        if (folderEnd == npos) {
+            AppendReportError("Invalid XSL Filename\n");
+            return kShortFormat;
+        }
+        // Only the value's file name counts: the resource string file always
+        // lies beside the template. The value may be written either way.
+        std::size_t nameStart = last_separator(resourceValue, "/\\");
+        std::string fileName = nameStart == npos ? resourceValue : resourceValue.substr(nameStart + 1);
+        resourceFilePath_ = templatePath.substr(0, folderEnd) + "/" + fileName;
+
+        if (ShortStatus status = stylesheet.translateXSL(resourceFilePath_); status != kShortOk) return status;
+        output = transform(xml.getText(), stylesheet.getText());
+        return kShortOk;
+    } catch (const std::bad_alloc&) {
+        AppendReportError("Unable to allocate memory in CXSLHandler::XSLTtransform \n");
+        return kShortMemory;
+    }
+}
