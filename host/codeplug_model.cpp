@@ -16,6 +16,9 @@ template <typename... Visitors>
 struct overloaded : Visitors... {
     using Visitors::operator()...;
 };
+// clang before 17 deduces no aggregate's arguments without a guide.
+template <typename... Visitors>
+overloaded(Visitors...) -> overloaded<Visitors...>;
 
 // The one place where exceptions of the standard library become statuses.
 template <typename Operation>

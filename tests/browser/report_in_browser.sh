@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Makes the bundled sample's report through the library, as the demo does,
+# and looks at it the way a customer would: rendered by headless Chromium.
+#
+#   report_in_browser.sh XMLXSL SAMPLES OUT LANGUAGE
+#
+# Passes when the rendered page lists every channel of the sample with its
+# number and its alias spelled with blanks, holds no blank substitute
+# "()?!$%" anywhere, shows the dealer heading of the sample's settings.reg
+# and every text of the language's resource string file. Leaves the HTML,
+# the rendered DOM and a screenshot in OUT. Exits 77, which the test takes
+# for skipped, when Chromium is not installed.
+set -euo pipefail
+
+xmlxsl=$1 samples=$2 out=$3 language=$4
+chromium=/usr/bin/chromium
+if [ ! -x "$chromium" ]; then
+  echo "skipped: $chromium is not installed (scripts/install-deps installs it)"
+  exit 77
+fi
+
+mkdir -p "$out"
+html="$out/report-$language.html"
+dom="$out/report-$language.dom.html"
+screenshot="$out/report-$language.png"
+log="$out/chromium-$language.log"
+rm -f "$html" "$dom" "$screenshot"
+
+failures=0
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+
+XMLXSL_REGISTRY="$samples/settings.reg" \
+  "$xmlxsl" report "$samples/radio.json" --template "$samples/report.xsl" --language "$language" -o "$html"
+
+profile=$(mktemp -d)
+trap 'rm -rf "$profile"' EXIT
+browse() {
+  timeout 120 "$chromium" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$profile" --hide-scrollbars "$@" "file://$html" 2>>"$log"
+}
+: >"$log"
+browse --dump-dom >"$dom"
+browse --screenshot="$screenshot" --window-size=1240,1754 >/dev/null
+[ -s "$dom" ] || { echo "FAILED: Chromium rendered nothing; see $log"; exit 1; }
+[ -s "$screenshot" ] || fail "no screenshot at $screenshot"
+
+# The DOM on one line, with the blanks around line breaks gone, so that a
+# row or a dealer block is found whatever the serialiser put between tags.
+page=$(tr '\r\n' '  ' <"$dom" | sed -e 's/[[:space:]]*<br>[[:space:]]*/<br>/g')
+
+# Text as the DOM serialiser writes it inside an element.
+as_dom_text() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g'; }
+contains() { grep -qF -- "$1" <<<"$page"; }
+
+# The channels: the ALIAS rows of CP_BLOCK's items, in channel order.
+mapfile -t aliases < <(
+  awk '/^    "CP_BLOCK":/ { inside = 1; next }
+       inside && /^    "/ { inside = 0 }
+       inside && /"field": "ALIAS"/ { sub(/.*"value": "/, ""); sub(/", "type".*/, ""); print }' \
+    "$samples/radio.json")
+[ ${#aliases[@]} -ge 32 ] || fail "the sample should hold at least 32 channels, found ${#aliases[@]}"
+number=0
+for alias in "${aliases[@]}"; do
+  number=$((number + 1))
+  [[ "$alias" == *" "* ]] || fail "channel $number's alias \"$alias\" holds no blank, so it proves nothing"
+  row="<td class=\"number\">$number</td><td class=\"alias\">$(as_dom_text <<<"$alias")</td><td class=\"number frequency"
+  contains "$row" || fail "channel $number \"$alias\" is not in the channel list"
+done
+
+contains '()?!$%' && fail "a blank substitute ()?!\$% is left in the page"
+grep -qF -- '()?!$%' "$html" && fail "a blank substitute ()?!\$% is left in the HTML"
+
+# The dealer heading: the left block is a multi-string of UTF-16LE bytes,
+# written as hex(7) over continued lines; its lines show separated by br.
+hex=$(tr -d '\r' <"$samples/settings.reg" |
+  sed -n '/^"DealerInfoLeft"=hex(7):/,/[^\\]$/p' |
+  sed -e 's/^"DealerInfoLeft"=hex(7)://' -e 's/\\$//' | tr -d ' \n')
+left=$(printf '%b' "\\x${hex//,/\\x}" | iconv -f UTF-16LE -t UTF-8 | tr '\0' '\n' | sed '/^$/d' |
+  as_dom_text | awk 'NR > 1 { printf "<br>" } { printf "%s", $0 }')
+[ -n "$left" ] || fail "no DealerInfoLeft in settings.reg"
+contains "<div class=\"dealer-left\">$left</div>" || fail "the dealer's left block \"$left\" is not in the heading"
+for value in DealerInfoMiddle DealerInfoRight; do
+  text=$(tr -d '\r' <"$samples/settings.reg" | sed -n "s/^\"$value\"=\"\\(.*\\)\"\$/\\1/p" | as_dom_text)
+  [ -n "$text" ] || fail "no $value in settings.reg"
+  contains "$text</div>" || fail "the dealer's $value \"$text\" is not in the heading"
+done
+
+# Every text of the language's resource string file (windows-1252) is shown,
+# but for those of things that the sample does not have: NOZN heads the
+# channels that no zone holds.
+resource=$(tr -d '\r' <"$samples/settings.reg" |
+  sed -n "/Language\\\\$language\\]/,/^\\[/ s/^\"ReportResource\"=\"\\(.*\\)\"\$/\\1/p")
+[ -n "$resource" ] || fail "settings.reg names no resource string file for $language"
+if [ -n "$resource" ]; then
+  while read -r key text; do
+    case "$key" in '' | '#'* | NOZN) continue ;; esac
+    contains "$(as_dom_text <<<"$text")" || fail "the $language text $key \"$text\" is not in the page"
+  done < <(iconv -f WINDOWS-1252 -t UTF-8 "$samples/$resource" | tr -d '\r')
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed; the page is $html, its DOM $dom"
+  exit 1
+fi
+echo "The $language report shows all ${#aliases[@]} channels and the dealer heading; screenshot: $screenshot"
