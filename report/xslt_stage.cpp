@@ -1,8 +1,16 @@
+#include <memory>
 #include <sstream>
 
 #include <xalanc/XSLT/XSLTInputSource.hpp>
 #include <xalanc/XSLT/XSLTResultTarget.hpp>
 #include <xalanc/XalanTransformer/XalanTransformer.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax/EntityResolver.hpp>
+#include <xercesc/sax/SAXException.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "localise/installation_settings.h"
@@ -55,12 +63,70 @@ public:
     XmlLibrariesStarted& operator=(const XmlLibrariesStarted&) = delete;
 };
 
+// Codeplug files and templates travel between dealers and customers and can
+// be edited by hand, so neither text of a pass is trusted. A document type
+// declaration would let it read other files, reach the network or expand
+// nested entities without end, and the parsers that Xalan makes cannot be
+// told to refuse one. So each text is first read by a parser of our own that
+// stops where a declaration starts, before anything it names or declares is
+// read. Being the same parser as the transformer's, it finds the declaration
+// in whatever encoding the text declares, where a search of the bytes would
+// not.
+class document_type_finder final : public xercesc::DefaultHandler {
+public:
+    // Whether the transformer's parser would act on a document type
+    // declaration in text. A text that is malformed before any declaration
+    // gives false: the transformer's parser stops at the same fault or
+    // sooner, and reports it in its own words.
+    bool finds_one_in(const std::string& text) {
+        std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
+        // Without namespaces the reader accepts all that the transformer's
+        // namespace-aware parser accepts, so it never stops short of a
+        // declaration that one would reach.
+        reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
+        reader->setLexicalHandler(this);
+        reader->setErrorHandler(this);  // whose fatalError throws
+        xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(text.data()), text.size(), "");
+        try {
+            reader->parse(source);
+        } catch (const declaration_found&) {
+            return true;
+        } catch (const xercesc::SAXParseException&) {
+        }
+        return false;
+    }
+
+private:
+    struct declaration_found {};
+
+    void startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { throw declaration_found(); }
+};
+
+// Refuses every other document a pass would load, by xsl:include,
+// xsl:import or document(), and any entity that got past the finder: the
+// report is made from its two texts alone. An include or import fails the
+// transformation; document() gives nothing.
+class other_documents_refused final : public xercesc::EntityResolver {
+public:
+    xercesc::InputSource* resolveEntity(const XMLCh* const, const XMLCh* const) override {
+        throw xercesc::SAXException("other documents are not read");
+    }
+};
+
 // Runs the stylesheet over the XML, both held in memory; a failed
 // transformation is reported in the error text and leaves what the
 // processor wrote before it stopped.
 std::string transform(const std::string& xml, const std::string& stylesheet) {
     XmlLibrariesStarted started;
+    // Fails like a rejected stylesheet, with no output (pinned by XmlSafetyRefusal.EndsLikeARejectedStylesheet).
+    document_type_finder finder;
+    if (finder.finds_one_in(xml) || finder.finds_one_in(stylesheet)) {
+        AppendReportError("StreamTransform Error: document type declarations are not accepted\n");
+        return std::string();
+    }
+    other_documents_refused resolver;
     xalanc::XalanTransformer transformer;
+    transformer.setEntityResolver(&resolver);
     std::istringstream xmlStream(xml);
     std::istringstream stylesheetStream(stylesheet);
     std::ostringstream output;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "codeplug/idocumentserver.h"
+#include "tests/support/stand_in_server.h"
 
 struct ServerCalls {
     int created = 0;
@@ -23,12 +23,7 @@ struct ServerCalls {
 class CountingServerRegistration {
 public:
     explicit CountingServerRegistration(ServerCalls& calls);
-    ~CountingServerRegistration();
-    CountingServerRegistration(const CountingServerRegistration&) = delete;
-    CountingServerRegistration& operator=(const CountingServerRegistration&) = delete;
 
 private:
-    struct Factory;
-    Factory* factory_;
-    DWORD cookie_ = 0;
+    StandInServerRegistration registration_;
 };

@@ -19,30 +19,18 @@ std::vector<std::string> ServerScript::callsAfterFailure() const {
 
 namespace {
 
-class ScriptedServer final : public IDocumentServer {
+com_ptr<IDocumentServer> make_built_in_server() {
+    com_ptr<IDocumentServer> server;
+    EXPECT_EQ(CoCreateInstance(CLSID_DocumentServer, nullptr, CLSCTX_INPROC_SERVER, IID_IDocumentServer,
+                               server.put_void()),
+              S_OK);
+    return server;
+}
+
+class ScriptedServer final : public StandInServer {
 public:
     ScriptedServer(ServerScript& script, IDocumentServer* inner) : script_(script), inner_(inner) {}
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDocumentServer) {
-            *object = static_cast<IDocumentServer*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    HRESULT Reserved1() override { return E_NOTIMPL; }
-    HRESULT Reserved2() override { return E_NOTIMPL; }
-    HRESULT Reserved3() override { return E_NOTIMPL; }
-    HRESULT Reserved4() override { return E_NOTIMPL; }
     HRESULT Initialize() override { return call("Initialize", [&] { return inner_->Initialize(); }); }
     HRESULT Reset() override { return call("Reset", [&] { return inner_->Reset(); }); }
     HRESULT NewDocument() override { return call("NewDocument", [&] { return inner_->NewDocument(); }); }
@@ -71,7 +59,6 @@ public:
     HRESULT GetChild(ULONG node, LONG index, ULONG* child) override {
         return call("GetChild", [&] { return inner_->GetChild(node, index, child); });
     }
-    HRESULT Reserved5() override { return E_NOTIMPL; }
     HRESULT GetText(ULONG node, BSTR* text) override {
         return call("GetText", [&] { return inner_->GetText(node, text); });
     }
@@ -90,50 +77,13 @@ private:
 
     ServerScript& script_;
     com_ptr<IDocumentServer> inner_;
-    ULONG references_ = 1;
 };
 
 }  // namespace
 
-struct ScriptedServerRegistration::Factory final : IClassFactory {
-    explicit Factory(ServerScript& script) : script(script) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override { return --references; }
-    HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
-        *object = nullptr;
-        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-        if (!(iid == IID_IUnknown || iid == IID_IDocumentServer)) return E_NOINTERFACE;
-        if (!spare) return REGDB_E_CLASSNOTREG;
-        *object = static_cast<IDocumentServer*>(new ScriptedServer(script, spare.release()));
-        return S_OK;
-    }
-    HRESULT LockServer(BOOL) override { return S_OK; }
-
-    ServerScript& script;
-    com_ptr<IDocumentServer> spare;  // a built-in server made before this one stood in for it
-    ULONG references = 1;
-};
-
-ScriptedServerRegistration::ScriptedServerRegistration(ServerScript& script) : factory_(new Factory(script)) {
-    EXPECT_EQ(CoCreateInstance(CLSID_DocumentServer, nullptr, CLSCTX_INPROC_SERVER, IID_IDocumentServer,
-                               factory_->spare.put_void()),
-              S_OK);
-    EXPECT_EQ(CoRegisterClassObject(CLSID_DocumentServer, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie_),
-              S_OK);
-}
-
-ScriptedServerRegistration::~ScriptedServerRegistration() {
-    EXPECT_EQ(CoRevokeClassObject(cookie_), S_OK);
-    delete factory_;
-}
+// The stand-in wraps a built-in server made before it stood in for that one.
+ScriptedServerRegistration::ScriptedServerRegistration(ServerScript& script)
+    : spare_(make_built_in_server()),
+      registration_([this, &script]() -> IDocumentServer* {
+          return spare_ ? new ScriptedServer(script, spare_.release()) : nullptr;
+      }) {}

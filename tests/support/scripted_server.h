@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "codeplug/idocumentserver.h"
 #include "platform/com_ptr.h"
+#include "tests/support/stand_in_server.h"
 
 struct ServerScript {
     std::vector<std::string> calls;  // operation names, in order
@@ -28,12 +28,8 @@ struct ServerScript {
 class ScriptedServerRegistration {
 public:
     explicit ScriptedServerRegistration(ServerScript& script);
-    ~ScriptedServerRegistration();
-    ScriptedServerRegistration(const ScriptedServerRegistration&) = delete;
-    ScriptedServerRegistration& operator=(const ScriptedServerRegistration&) = delete;
 
 private:
-    struct Factory;
-    Factory* factory_;
-    DWORD cookie_ = 0;
+    com_ptr<IDocumentServer> spare_;
+    StandInServerRegistration registration_;
 };
