@@ -33,61 +33,44 @@ protected:
         FailOleAllocationsAfter(-1);
         DocumentServerTest::TearDown();
     }
-
-    const std::u16string huge_ = std::u16string(100000, u'x');
 };
 
-TEST_F(DocumentServerMemory, FailsGetXmlWhenTheBstrCannotBeMade) {
-    create(0, u"R");
-    BSTR text = reinterpret_cast<BSTR>(&text);
-    FailOleAllocationsAfter(0);
-    EXPECT_EQ(server->GetXML(&text, 0), DOCSERVER_E_OUTOFMEMORY);
-    EXPECT_EQ(text, nullptr);
-    EXPECT_EQ(xml(), u"<R/>");
-}
-
-TEST_F(DocumentServerMemory, FailsGetTextAndGetAttributeWhenTheBstrCannotBeMade) {
+TEST_F(DocumentServerMemory, FailsACallWhoseBstrCannotBeMadeAndClearsItsOutValue) {
     ULONG root = create(0, u"R");
     set_attribute(root, u"A", u"1");
     set_text(root, u"t");
-    unique_bstr value = make_bstr(u"junk");
-    unique_bstr name = make_bstr(u"A");
+    unique_bstr value = make_bstr(u"junk"), name = make_bstr(u"A");
+    FailOleAllocationsAfter(0);
+    EXPECT_EQ(server->GetXML(value.put(), 0), DOCSERVER_E_OUTOFMEMORY);
+    EXPECT_FALSE(value);
     FailOleAllocationsAfter(0);
     EXPECT_EQ(server->GetText(root, value.put()), DOCSERVER_E_OUTOFMEMORY);
     EXPECT_FALSE(value);
     FailOleAllocationsAfter(0);
     EXPECT_EQ(server->GetAttribute(root, name.get(), value.put()), DOCSERVER_E_OUTOFMEMORY);
     EXPECT_FALSE(value);
+    EXPECT_EQ(xml(), u"<R A=\"1\">t</R>");
 }
 
-TEST_F(DocumentServerMemory, LeavesNoElementBehindWhenItsNameCannotBeStored) {
-    ULONG root = create(0, u"R");
-    gRefuseLargeBlocks = true;
-    ULONG node = 77;
-    EXPECT_EQ(server->CreateElement(root, &node, make_bstr(u"N" + huge_).get()), DOCSERVER_E_OUTOFMEMORY);
-    EXPECT_EQ(node, 0u);
-    gRefuseLargeBlocks = false;
-    EXPECT_EQ(child_count(root), 0);
-    EXPECT_EQ(xml(), u"<R/>");
-}
-
-TEST_F(DocumentServerMemory, KeepsTheOldValuesWhenNewOnesCannotBeStored) {
+TEST_F(DocumentServerMemory, KeepsTheDocumentWhenAValueCannotBeStoredAndEmptiesItWhenALoadCannot) {
+    const std::u16string huge(100000, u'x');
     ULONG root = create(0, u"R");
     set_attribute(root, u"A", u"old");
     set_text(root, u"old");
+    const unique_bstr big = make_bstr(huge), bigName = make_bstr(u"N" + huge),
+                      text = make_bstr(u"<R>" + huge + u"</R>");
     gRefuseLargeBlocks = true;
-    unique_bstr big = make_bstr(huge_);
+    ULONG node = 77;
+    EXPECT_EQ(server->CreateElement(root, &node, bigName.get()), DOCSERVER_E_OUTOFMEMORY);
+    EXPECT_EQ(node, 0u);
     EXPECT_EQ(server->SetAttribute(root, make_bstr(u"A").get(), big.get()), DOCSERVER_E_OUTOFMEMORY);
     EXPECT_EQ(server->SetAttribute(root, make_bstr(u"B").get(), big.get()), DOCSERVER_E_OUTOFMEMORY);
     EXPECT_EQ(server->SetText(root, big.get()), DOCSERVER_E_OUTOFMEMORY);
     gRefuseLargeBlocks = false;
+    EXPECT_EQ(child_count(root), 0);
     EXPECT_EQ(xml(), u"<R A=\"old\">old</R>");
-}
-
-TEST_F(DocumentServerMemory, LeavesAnEmptyDocumentWhenLoadingRunsOut) {
-    create(0, u"Old");
     gRefuseLargeBlocks = true;
-    EXPECT_EQ(load(u"<R>" + huge_ + u"</R>"), DOCSERVER_E_OUTOFMEMORY);
+    EXPECT_EQ(server->LoadXML(text.get()), DOCSERVER_E_OUTOFMEMORY);
     gRefuseLargeBlocks = false;
     EXPECT_EQ(xml(), u"");
 }

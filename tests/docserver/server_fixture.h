@@ -35,6 +35,27 @@ protected:
         CoUninitialize();
     }
 
+    // The calls that hand out a handle give their status; a failed one must
+    // clear the handle. A null name stands for a null BSTR.
+    HRESULT create_status(ULONG parent, const char16_t* name) {
+        ULONG node = 77;
+        HRESULT hr = server->CreateElement(parent, &node, name ? make_bstr(name).get() : nullptr);
+        EXPECT_EQ(node == 0, FAILED(hr)) << "handle " << node;
+        return hr;
+    }
+    HRESULT find_status(ULONG parent, LONG index, const char16_t* name) {
+        ULONG node = 77;
+        HRESULT hr = server->FindElement(parent, index, &node, name ? make_bstr(name).get() : nullptr);
+        EXPECT_EQ(node == 0, FAILED(hr)) << "handle " << node;
+        return hr;
+    }
+    HRESULT child_status(ULONG parent, LONG index) {
+        ULONG node = 77;
+        HRESULT hr = server->GetChild(parent, index, &node);
+        EXPECT_EQ(node == 0, FAILED(hr)) << "handle " << node;
+        return hr;
+    }
+
     ULONG create(ULONG parent, std::u16string_view name) {
         ULONG node = 0;
         EXPECT_EQ(server->CreateElement(parent, &node, make_bstr(name).get()), DOCSERVER_S_OK) << "creating";

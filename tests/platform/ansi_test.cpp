@@ -35,16 +35,13 @@ TEST_F(AnsiText, ToAnsiStopsAtTheFirstNulUnlessGivenALength) {
     EXPECT_EQ(to_ansi(u"日本x", 3), "\x93\xFA\x96\x7Bx");
 }
 
-TEST_F(AnsiText, ToBstrAndToWideKeepEveryByteAndEmbeddedNul) {
+TEST_F(AnsiText, ToBstrAndToWideKeepEveryByteAndTheExactLength) {
     EXPECT_EQ(view(to_bstr("a\0\x80"sv)), u"a\0\u20AC"sv);
     EXPECT_EQ(to_wide("a\0\x80"sv), u"a\0\u20AC"sv);
     const unique_bstr empty = to_bstr("");
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty.length(), 0u);
     EXPECT_EQ(to_wide(""), u"");
-}
-
-TEST_F(AnsiText, ToBstrHasTheExactLengthOfDoubleByteText) {
     ASSERT_TRUE(SetAnsiCodePageForTesting(932));
     EXPECT_EQ(view(to_bstr("\x93\xFA\x96\x7B\x61")), u"日本a");
     EXPECT_EQ(to_wide("\x93\xFA\x81"), u"日\u30FB");

@@ -20,11 +20,17 @@ TEST(SysAllocString, StoresByteCountBeforeAndNulAfterTheCharacters) {
     EXPECT_EQ(stored_byte_count(text.get()), 6u);
     EXPECT_EQ(SysStringByteLen(text.get()), 6u);
     EXPECT_EQ(std::u16string_view(text.get(), 4), std::u16string_view(u"abc\0", 4));
-    EXPECT_EQ(SysAllocString(nullptr), nullptr);
     unique_bstr empty(SysAllocString(u""));
     ASSERT_NE(empty.get(), nullptr);
     EXPECT_EQ(stored_byte_count(empty.get()), 0u);
     EXPECT_EQ(empty.get()[0], u'\0');
+}
+
+TEST(SysAllocString, TakesANullStringAsNoString) {
+    EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+    SysFreeString(nullptr);
 }
 
 TEST(SysAllocStringLen, KeepsEmbeddedNulAndZeroesWhenGivenNoText) {
@@ -49,10 +55,4 @@ TEST(SysAllocStringByteLen, KeepsAnOddByteCountAndTerminatesAfterIt) {
     EXPECT_EQ(std::memcmp(text.get(), "abc\0\0", 5), 0);
     unique_bstr zeroes(SysAllocStringByteLen(nullptr, 1));
     EXPECT_EQ(std::memcmp(zeroes.get(), "\0\0\0", 3), 0);
-}
-
-TEST(SysStringLen, NullStringCountsZeroAndFreesAsNothing) {
-    EXPECT_EQ(SysStringLen(nullptr), 0u);
-    EXPECT_EQ(SysStringByteLen(nullptr), 0u);
-    SysFreeString(nullptr);
 }

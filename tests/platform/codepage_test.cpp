@@ -63,36 +63,31 @@ TEST(XmlxslAcpChild, ReportsThePageTakenAtLoad) {
     EXPECT_EQ(GetACP(), std::stoul(expected));
 }
 
-class XmlxslAcp : public ::testing::TestWithParam<std::pair<const char*, UINT>> {};
-
-TEST_P(XmlxslAcp, SelectsThePageAtLoad) {
-    const auto [value, page] = GetParam();
-    const std::string command = (value ? "env XMLXSL_ACP='" + std::string(value) + "'" : "env -u XMLXSL_ACP") +
-                                " XMLXSL_EXPECTED_ACP=" + std::to_string(page) + " '" +
-                                std::filesystem::read_symlink("/proc/self/exe").string() +
-                                "' --gtest_filter=XmlxslAcpChild.* > /dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+// Each value goes to a child process of this program, which takes the page at its load.
+TEST(XmlxslAcp, SelectsThePageAtLoad) {
+    const std::pair<const char*, UINT> values[] = {{nullptr, 1252}, {"932", 932},    {"1250", 1250},
+                                                   {"437", 1252},   {"65001", 1252}, {"", 1252},
+                                                   {"932x", 1252},  {" 932", 1252},  {"4294968228", 1252}};
+    for (auto [value, page] : values) {
+        const std::string command = (value ? "env XMLXSL_ACP='" + std::string(value) + "'" : "env -u XMLXSL_ACP") +
+                                    " XMLXSL_EXPECTED_ACP=" + std::to_string(page) + " '" +
+                                    std::filesystem::read_symlink("/proc/self/exe").string() +
+                                    "' --gtest_filter=XmlxslAcpChild.* > /dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, XmlxslAcp,
-                         ::testing::Values(std::pair{nullptr, 1252u}, std::pair{"932", 932u}, std::pair{"1250", 1250u},
-                                           std::pair{"437", 1252u}, std::pair{"65001", 1252u}, std::pair{"", 1252u},
-                                           std::pair{"932x", 1252u}, std::pair{" 932", 1252u},
-                                           std::pair{"4294968228", 1252u}));
-
-class SingleBytePage : public AnsiCodePage, public ::testing::WithParamInterface<UINT> {};
-
-TEST_P(SingleBytePage, EveryByteSurvivesARoundTrip) {
+TEST_F(AnsiCodePage, EveryByteOfEachSingleBytePageSurvivesARoundTrip) {
     std::string all(256, '\0');
     std::iota(all.begin(), all.end(), '\0');
-    const std::u16string wide = widen(GetParam(), all);
-    ASSERT_EQ(wide.size(), 256u);
-    EXPECT_EQ(narrow(GetParam(), wide), std::pair(all, 'n'));
-    ASSERT_TRUE(SetAnsiCodePageForTesting(GetParam()));
-    EXPECT_EQ(widen(CP_ACP, all), wide);
+    for (UINT page = 1250; page <= 1258; ++page) {
+        const std::u16string wide = widen(page, all);
+        ASSERT_EQ(wide.size(), 256u) << page;
+        EXPECT_EQ(narrow(page, wide), std::pair(all, 'n')) << page;
+        ASSERT_TRUE(SetAnsiCodePageForTesting(page));
+        EXPECT_EQ(widen(CP_ACP, all), wide) << page;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Windows, SingleBytePage, ::testing::Range(1250u, 1259u));
 
 using mapping = std::tuple<UINT, std::string_view, std::u16string_view>;
 
@@ -104,7 +99,7 @@ TEST_P(PageMapping, DecodesAndEncodesBothWays) {
     EXPECT_EQ(narrow(page, wide), std::pair(std::string(bytes), page == CP_UTF8 ? '-' : 'n'));
 }
 
-INSTANTIATE_TEST_SUITE_P(SingleByte, PageMapping,
+INSTANTIATE_TEST_SUITE_P(Pages, PageMapping,
                          ::testing::Values(mapping{1250, "\x8A", u"\u0160"}, mapping{1251, "\xC0\x98", u"\u0410\u0098"},
                                            mapping{1252, "\x80", u"\u20AC"}, mapping{1253, "\xC1", u"\u0391"},
                                            mapping{1254, "\xD0", u"\u011E"}, mapping{1256, "\xC7", u"\u0627"},
@@ -112,18 +107,14 @@ INSTANTIATE_TEST_SUITE_P(SingleByte, PageMapping,
                                            mapping{1252, "\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D"},
                                            // Combining marks stay characters of their own, as on Windows.
                                            mapping{1258, "A\xCC", u"A\u0300"},
-                                           mapping{1255, "\xE0\xC8", u"\u05D0\u05B8"}));
-
-INSTANTIATE_TEST_SUITE_P(DoubleByte, PageMapping,
-                         ::testing::Values(mapping{932, "\x80\xA0\xFD\xFE\xFF", u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3"},
+                                           mapping{1255, "\xE0\xC8", u"\u05D0\u05B8"},
+                                           mapping{932, "\x80\xA0\xFD\xFE\xFF", u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3"},
                                            mapping{932, "\x5C\x7E\xA1\xDF\xF0\x40", u"\\~\uFF61\uFF9F\uE000"},
                                            // Trail bytes equal to '\', '^' and '_'.
                                            mapping{932, "\x95\x5C\x83\x5E\x81\x5F", u"\u8868\u30BF\uFF3C"},
                                            mapping{936, "\xC4\xE3\x80", u"\u4F60\u20AC"},
-                                           mapping{949, "\xB0\xA1", u"\uAC00"}, mapping{950, "\xA4\x40", u"\u4E00"}));
-
-INSTANTIATE_TEST_SUITE_P(Utf8, PageMapping,
-                         ::testing::Values(mapping{CP_UTF8, "caf\xC3\xA9\0"sv, u"caf\u00E9\0"sv},
+                                           mapping{949, "\xB0\xA1", u"\uAC00"}, mapping{950, "\xA4\x40", u"\u4E00"},
+                                           mapping{CP_UTF8, "caf\xC3\xA9\0"sv, u"caf\u00E9\0"sv},
                                            mapping{CP_UTF8, "\xEF\xBB\xBF\xF0\x9F\x98\x80", u"\uFEFF\U0001F600"}));
 
 class InvalidSequence : public ::testing::TestWithParam<mapping> {};
@@ -135,22 +126,18 @@ TEST_P(InvalidSequence, DecodesAsWindowsAndFailsWhenAskedTo) {
               0);
 }
 
-INSTANTIATE_TEST_SUITE_P(DoubleByte, InvalidSequence,
-                         ::testing::Values(mapping{932, "\x81\x20\x42", u"\u30FBB"},
-                                           mapping{932, "\x81\x7F", u"\u30FB"},
-                                           mapping{932, "\x85\x40\x81\x2F", u"\u30FB\u30FB"},
-                                           mapping{932, "A\x81", u"A\u30FB"}, mapping{932, "\x81\0"sv, u"\u30FB\0"sv},
-                                           mapping{936, "\x81\x20\xFF", u"??"}, mapping{949, "\xB0", u"?"},
-                                           mapping{950, "\xA4\x7F\x41", u"?A"}));
-
-// One U+FFFD for each maximal part that cannot become a character.
-INSTANTIATE_TEST_SUITE_P(Utf8, InvalidSequence,
-                         ::testing::Values(mapping{CP_UTF8, "a\xFF\x62", u"a\uFFFDb"},
-                                           mapping{CP_UTF8, "\xC0\x80", u"\uFFFD\uFFFD"},
-                                           mapping{CP_UTF8, "\xE2\x82\x41\xE2\x82", u"\uFFFDA\uFFFD"},
-                                           mapping{CP_UTF8, "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
-                                           mapping{CP_UTF8, "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-                                           mapping{CP_UTF8, "\xF0\x9F\x98\xC3\xA9", u"\uFFFD\u00E9"}));
+// Under UTF-8, one U+FFFD for each maximal part that cannot become a character.
+INSTANTIATE_TEST_SUITE_P(
+    Pages, InvalidSequence,
+    ::testing::Values(mapping{932, "\x81\x20\x42", u"\u30FBB"}, mapping{932, "\x81\x7F", u"\u30FB"},
+                      mapping{932, "\x85\x40\x81\x2F", u"\u30FB\u30FB"}, mapping{932, "A\x81", u"A\u30FB"},
+                      mapping{932, "\x81\0"sv, u"\u30FB\0"sv}, mapping{936, "\x81\x20\xFF", u"??"},
+                      mapping{949, "\xB0", u"?"}, mapping{950, "\xA4\x7F\x41", u"?A"},
+                      mapping{CP_UTF8, "a\xFF\x62", u"a\uFFFDb"}, mapping{CP_UTF8, "\xC0\x80", u"\uFFFD\uFFFD"},
+                      mapping{CP_UTF8, "\xE2\x82\x41\xE2\x82", u"\uFFFDA\uFFFD"},
+                      mapping{CP_UTF8, "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+                      mapping{CP_UTF8, "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+                      mapping{CP_UTF8, "\xF0\x9F\x98\xC3\xA9", u"\uFFFD\u00E9"}));
 
 TEST(MultiByteToWideChar, CountsTheU30fbAndTheNulForALeadByteBeforeTheTerminator) {
     char16_t wide[3] = {u'x', u'x', u'x'};
@@ -158,18 +145,11 @@ TEST(MultiByteToWideChar, CountsTheU30fbAndTheNulForALeadByteBeforeTheTerminator
     EXPECT_EQ(std::u16string_view(wide, 3), u"\u30FB\0x"sv);
 }
 
-class Cp932DuplicateMapping : public ::testing::TestWithParam<std::pair<char16_t, std::string_view>> {};
-
-TEST_P(Cp932DuplicateMapping, EncodesToWindowsChoice) {
-    EXPECT_EQ(narrow(932, std::u16string(1, GetParam().first)).first, GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(Windows, Cp932DuplicateMapping,
-                         ::testing::Values(std::pair{u'\u2252', "\x81\xE0"sv}, std::pair{u'\u2261', "\x81\xDF"sv},
-                                           std::pair{u'\uFFE2', "\x81\xCA"sv}, std::pair{u'\u2235', "\x81\xE6"sv},
-                                           std::pair{u'\u2160', "\x87\x54"sv}, std::pair{u'\u2170', "\xFA\x40"sv}));
-
-TEST(MultiByteToWideChar, DecodesTheOtherCodesOfDuplicatedCp932Characters) {
+// Where Windows maps a character to two codes, it encodes to the same one
+// and decodes both.
+TEST(WideCharToMultiByte, EncodesCp932DuplicatesToWindowsChoiceAndDecodesTheOtherCodes) {
+    EXPECT_EQ(narrow(932, u"\u2252\u2261\uFFE2\u2235\u2160\u2170").first,
+              "\x81\xE0\x81\xDF\x81\xCA\x81\xE6\x87\x54\xFA\x40");
     EXPECT_EQ(widen(932, "\x87\x90\x87\x9A\xFA\x5B\xFA\x4A\xEE\xEF\xEE\xF9"), u"\u2252\u2235\u2235\u2160\u2170\uFFE2");
 }
 
@@ -268,21 +248,15 @@ TEST(MultiByteToWideChar, GivesTheSameAnswersOnConcurrentThreads) {
     EXPECT_EQ(std::vector(agreed, agreed + 3), std::vector({200, 200, 200}));
 }
 
+// 表 is 0x95 0x5C and タ is 0x83 0x5E: their trail bytes are no '\' or '^'.
+// A lead byte takes even a '/' as its trail, as on Windows.
 TEST_F(AnsiCodePage, IsDbcsLeadByteAndCharNextAFollowTheCurrentPage) {
-    const char cp1252[] = "\x81\x5C";
+    const char text[] = "\x95\x5C\\\x83\x5E^\x81/\xA1\x61\x81";
     EXPECT_FALSE(IsDBCSLeadByte(0x81));
-    EXPECT_EQ(CharNextA(cp1252), cp1252 + 1);
+    EXPECT_EQ(CharNextA(text), text + 1);
     ASSERT_TRUE(SetAnsiCodePageForTesting(932));
     for (BYTE lead : {0x81, 0x9F, 0xE0, 0xFC}) EXPECT_TRUE(IsDBCSLeadByte(lead)) << int{lead};
     for (BYTE other : {0x5C, 0x80, 0xA0, 0xDF, 0xFD}) EXPECT_FALSE(IsDBCSLeadByte(other)) << int{other};
-    EXPECT_EQ(CharNextA(cp1252), cp1252 + 2);
-}
-
-TEST_F(AnsiCodePage, CharNextAStepsOverDoubleByteCharactersWholeButNeverPastTheNul) {
-    ASSERT_TRUE(SetAnsiCodePageForTesting(932));
-    // 表 is 0x95 0x5C and タ is 0x83 0x5E: their trail bytes are no '\' or '^'.
-    // A lead byte takes even a '/' as its trail, as on Windows.
-    const char text[] = "\x95\x5C\\\x83\x5E^\x81/\xA1\x61\x81";
     const char* at = text;
     for (std::ptrdiff_t expected : {2, 3, 5, 6, 8, 9, 10, 11, 11}) {
         at = CharNextA(at);
@@ -291,24 +265,18 @@ TEST_F(AnsiCodePage, CharNextAStepsOverDoubleByteCharactersWholeButNeverPastTheN
     EXPECT_EQ(CharNextA(nullptr), nullptr);
 }
 
-class CodePageInfo : public ::testing::TestWithParam<std::tuple<UINT, UINT, std::string_view>> {};
-
-TEST_P(CodePageInfo, DescribesThePage) {
-    const auto [page, maxCharSize, leadBytes] = GetParam();
-    CPINFO info;
-    ASSERT_TRUE(GetCPInfo(page, &info));
-    EXPECT_EQ(info.MaxCharSize, maxCharSize);
-    EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(info.DefaultChar), 2), "?\0"sv);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.LeadByte), MAX_LEADBYTES),
-              std::string(leadBytes) + std::string(MAX_LEADBYTES - leadBytes.size(), '\0'));
-}
-
-INSTANTIATE_TEST_SUITE_P(Pages, CodePageInfo,
-                         ::testing::Values(std::tuple{CP_ACP, 1u, ""sv}, std::tuple{CP_UTF8, 4u, ""sv},
-                                           std::tuple{932u, 2u, "\x81\x9F\xE0\xFC"sv},
-                                           std::tuple{936u, 2u, "\x81\xFE"sv}));
-
-TEST(GetCPInfo, RejectsUnsupportedPagesAndNullInfo) {
+TEST(GetCPInfo, DescribesEachPageAndRejectsOthersAndNullInfo) {
+    const std::tuple<UINT, UINT, std::string_view> pages[] = {
+        {CP_ACP, 1u, ""sv}, {CP_UTF8, 4u, ""sv}, {932u, 2u, "\x81\x9F\xE0\xFC"sv}, {936u, 2u, "\x81\xFE"sv}};
+    for (const auto& [page, maxCharSize, leadBytes] : pages) {
+        CPINFO info;
+        ASSERT_TRUE(GetCPInfo(page, &info)) << page;
+        EXPECT_EQ(info.MaxCharSize, maxCharSize) << page;
+        EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(info.DefaultChar), 2), "?\0"sv);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.LeadByte), MAX_LEADBYTES),
+                  std::string(leadBytes) + std::string(MAX_LEADBYTES - leadBytes.size(), '\0'))
+            << page;
+    }
     CPINFO info;
     EXPECT_FALSE(GetCPInfo(437, &info));
     EXPECT_FALSE(GetCPInfo(1252, nullptr));

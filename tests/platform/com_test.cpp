@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 #include <vector>
+
+#include "tests/platform/ole_fakes.h"
 
 namespace {
 
@@ -11,36 +14,14 @@ constexpr CLSID kFakeClass = {0x3C0A51E2, 0x11D4, 0x4B7A, {0x8E, 0x02, 0x5F, 0x6
 constexpr CLSID kUnknownClass = {0x3C0A51E2, 0x11D4, 0x4B7A, {0x8E, 0x02, 0x5F, 0x6A, 0x90, 0x13, 0xC7, 0x2C}};
 constexpr IID kOtherInterface = {0x9D4E7F10, 0x2A6B, 0x4C38, {0xB1, 0x5E, 0x77, 0x02, 0x4D, 0x3F, 0xA8, 0x61}};
 
-class CountingObject final : public IUnknown {
-public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!(iid == IID_IUnknown)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++addRefs; }
-    ULONG Release() override { return ++releases; }
-
-    ULONG addRefs = 0;
-    ULONG releases = 0;
-};
-
 // Counts every call; it hands out its one product object.
 class CountingFactory final : public IClassFactory {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
-        ++queryInterfaces;
         bool known = iid == IID_IUnknown || (answersClassFactory && iid == IID_IClassFactory);
-        if (!known) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
+        *object = known ? static_cast<IClassFactory*>(this) : nullptr;
+        if (!known) return E_NOINTERFACE;
         AddRef();
-        *object = static_cast<IClassFactory*>(this);
         return S_OK;
     }
     ULONG AddRef() override { return static_cast<ULONG>(++addRefs); }
@@ -48,11 +29,8 @@ public:
 
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         ++createInstances;
-        if (outer != nullptr) {
-            *object = nullptr;
-            return CLASS_E_NOAGGREGATION;
-        }
-        return product.QueryInterface(iid, object);
+        *object = nullptr;
+        return outer != nullptr ? CLASS_E_NOAGGREGATION : product.QueryInterface(iid, object);
     }
     HRESULT LockServer(BOOL) override { return S_OK; }
 
@@ -61,20 +39,13 @@ public:
     bool answersClassFactory = true;
     int addRefs = 0;
     int releases = 0;
-    int queryInterfaces = 0;
     int createInstances = 0;
-    CountingObject product;
+    counting_unknown product;
 };
-
-// A new thread starts without COM.
-template <typename Body>
-void run_on_new_thread(Body body) {
-    std::thread(body).join();
-}
 
 void* const kUntouched = reinterpret_cast<void*>(0x1);
 
-// The test's own thread has COM for the test's duration.
+// The test's own thread has COM for the test's duration; a new thread starts without.
 class ComTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(S_OK, CoInitialize(nullptr)); }
@@ -88,9 +59,14 @@ protected:
     void register_factory(DWORD clsctx = CLSCTX_INPROC_SERVER) {
         ASSERT_EQ(S_OK, CoRegisterClassObject(kFakeClass, &factory, clsctx, REGCLS_MULTIPLEUSE, &cookie));
     }
+    HRESULT create(IUnknown* outer, DWORD clsctx, REFIID iid = IID_IUnknown) {
+        object = kUntouched;
+        return CoCreateInstance(kFakeClass, outer, clsctx, iid, &object);
+    }
 
     CountingFactory factory;
     DWORD cookie = 0;
+    void* object = nullptr;
 };
 
 TEST(ComIdentifiers, HaveWindowsValues) {
@@ -100,223 +76,131 @@ TEST(ComIdentifiers, HaveWindowsValues) {
     EXPECT_TRUE(IsEqualGUID(classFactory, IID_IClassFactory));
 }
 
-TEST(CoInitialize, CountsCallsOnItsThread) {
-    std::vector<HRESULT> results;
-    run_on_new_thread([&] {
-        // An unbalanced call must not take the count below zero.
-        CoUninitialize();
-        results.push_back(CoInitialize(nullptr));
-        results.push_back(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        results.push_back(CoInitialize(nullptr));
-        CoUninitialize();
-        CoUninitialize();
-        CoUninitialize();
-        results.push_back(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        CoUninitialize();
-    });
-    EXPECT_EQ((std::vector<HRESULT>{S_OK, S_FALSE, S_FALSE, S_OK}), results);
-}
-
-TEST(CoInitialize, StartsAFreshCountOnAnotherThread) {
-    HRESULT here = CoInitialize(nullptr);
-    HRESULT there = E_FAIL;
-    run_on_new_thread([&] {
-        there = CoInitialize(nullptr);
-        CoUninitialize();
-    });
-    CoUninitialize();
-    EXPECT_TRUE(SUCCEEDED(here));
-    EXPECT_EQ(S_OK, there);
-}
-
-TEST(CoInitialize, RejectsReservedPointerWithoutCounting) {
+TEST(CoInitialize, CountsCallsOnItsOwnThreadAndRejectsAReservedPointerWithoutCounting) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     int reserved = 0;
     std::vector<HRESULT> results;
-    run_on_new_thread([&] {
+    std::thread([&] {
         results.push_back(CoInitialize(&reserved));
         results.push_back(CoInitializeEx(&reserved, COINIT_MULTITHREADED));
         results.push_back(CoInitialize(nullptr));
+        results.push_back(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+        results.push_back(CoInitialize(nullptr));
+        // The fourth call is unbalanced and must not take the count below zero.
+        for (int i = 0; i < 4; ++i) CoUninitialize();
+        results.push_back(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         CoUninitialize();
-    });
-    EXPECT_EQ((std::vector<HRESULT>{E_INVALIDARG, E_INVALIDARG, S_OK}), results);
+    }).join();
+    CoUninitialize();
+    EXPECT_EQ((std::vector<HRESULT>{E_INVALIDARG, E_INVALIDARG, S_OK, S_FALSE, S_FALSE, S_OK}), results);
 }
 
-TEST_F(ComTest, CreationFailsOnAThreadWithoutCom) {
+// Arguments are checked first; then a thread without COM can neither create
+// nor register.
+TEST_F(ComTest, CreationAndRegistrationFailOnAThreadWithoutCom) {
     register_factory();
-    HRESULT result = S_OK;
-    void* object = kUntouched;
-    run_on_new_thread(
-        [&] { result = CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object); });
-    EXPECT_EQ(CO_E_NOTINITIALIZED, result);
+    CountingFactory other;
+    DWORD otherCookie = 7;
+    std::vector<HRESULT> results;
+    std::thread([&] {
+        results.push_back(CoCreateInstance(kFakeClass, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr));
+        results.push_back(create(nullptr, CLSCTX_INPROC_SERVER));
+        results.push_back(CoRegisterClassObject(kFakeClass, nullptr, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &otherCookie));
+        results.push_back(CoRegisterClassObject(kFakeClass, &other, CLSCTX_ALL, REGCLS_MULTIPLEUSE, nullptr));
+        results.push_back(CoRegisterClassObject(kFakeClass, &other, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &otherCookie));
+    }).join();
+    EXPECT_EQ((std::vector<HRESULT>{E_POINTER, CO_E_NOTINITIALIZED, E_INVALIDARG, E_INVALIDARG, CO_E_NOTINITIALIZED}),
+              results);
     EXPECT_EQ(nullptr, object);
     EXPECT_EQ(0, factory.createInstances);
+    EXPECT_EQ(0u, otherCookie);
+    EXPECT_EQ(0, other.addRefs);
 }
 
-TEST(CoCreateInstance, NullOutputWinsOverMissingCom) {
-    HRESULT result = S_OK;
-    run_on_new_thread([&] { result = CoCreateInstance(kFakeClass, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr); });
-    EXPECT_EQ(E_POINTER, result);
-}
-
-TEST_F(ComTest, UnknownClassIsNotRegistered) {
-    register_factory();
-    void* object = kUntouched;
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object));
-    EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(0, factory.createInstances);
-}
-
-struct ContextCase {
-    DWORD registered;
-    DWORD requested;
-    bool found;
-};
-
-class ClassObjectContext : public ComTest, public ::testing::WithParamInterface<ContextCase> {};
-
-TEST_P(ClassObjectContext, IsFoundWhenContextsShareABit) {
-    register_factory(GetParam().registered);
-    void* object = kUntouched;
-    HRESULT result = CoCreateInstance(kFakeClass, nullptr, GetParam().requested, IID_IUnknown, &object);
-    if (GetParam().found) {
-        EXPECT_EQ(S_OK, result);
-        EXPECT_EQ(static_cast<IUnknown*>(&factory.product), object);
-        EXPECT_EQ(1, factory.createInstances);
-    } else {
-        EXPECT_EQ(REGDB_E_CLASSNOTREG, result);
-        EXPECT_EQ(nullptr, object);
-        EXPECT_EQ(0, factory.createInstances);
+// A class registered for any context that the request names is found.
+TEST_F(ComTest, FindsAClassObjectWhenTheContextsShareABit) {
+    const std::tuple<DWORD, DWORD, bool> cases[] = {
+        {CLSCTX_INPROC_SERVER, CLSCTX_INPROC_SERVER, true},
+        {CLSCTX_INPROC_SERVER, CLSCTX_ALL, true},
+        {CLSCTX_LOCAL_SERVER, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, true},
+        {CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, CLSCTX_LOCAL_SERVER, true},
+        {CLSCTX_LOCAL_SERVER, CLSCTX_INPROC_SERVER, false},
+        {CLSCTX_INPROC_HANDLER, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, false},
+        {CLSCTX_ALL, 0, false}};
+    for (auto [registered, requested, found] : cases) {
+        register_factory(registered);
+        EXPECT_EQ(found ? S_OK : REGDB_E_CLASSNOTREG, create(nullptr, requested)) << registered << " " << requested;
+        EXPECT_EQ(found ? static_cast<IUnknown*>(&factory.product) : nullptr, object);
+        ASSERT_EQ(S_OK, CoRevokeClassObject(cookie));
     }
+    EXPECT_EQ(4, factory.createInstances);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CoCreateInstance, ClassObjectContext,
-    ::testing::Values(ContextCase{CLSCTX_INPROC_SERVER, CLSCTX_INPROC_SERVER, true},
-                      ContextCase{CLSCTX_INPROC_SERVER, CLSCTX_ALL, true},
-                      ContextCase{CLSCTX_LOCAL_SERVER, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, true},
-                      ContextCase{CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, CLSCTX_LOCAL_SERVER, true},
-                      ContextCase{CLSCTX_LOCAL_SERVER, CLSCTX_INPROC_SERVER, false},
-                      ContextCase{CLSCTX_INPROC_HANDLER, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, false},
-                      ContextCase{CLSCTX_ALL, 0, false}));
-
-TEST_F(ComTest, RegistrationHoldsOneReferenceUntilRevoked) {
+TEST_F(ComTest, RegistrationHoldsOneReferenceThatRevokeFromAnyThreadReleases) {
     register_factory();
     EXPECT_NE(0u, cookie);
     EXPECT_EQ(1, factory.references());
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object));
+    EXPECT_EQ(nullptr, object);
 
-    void* object = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+    ASSERT_EQ(S_OK, create(nullptr, CLSCTX_INPROC_SERVER));
     static_cast<IUnknown*>(object)->Release();
     EXPECT_EQ(1, factory.references());
-    EXPECT_EQ(1u, factory.product.addRefs);
-    EXPECT_EQ(1u, factory.product.releases);
+    EXPECT_EQ(1, factory.product.add_refs);
+    EXPECT_EQ(1, factory.product.releases);
 
-    int releasesBefore = factory.releases;
-    EXPECT_EQ(S_OK, CoRevokeClassObject(cookie));
-    EXPECT_EQ(releasesBefore + 1, factory.releases);
+    HRESULT revoked = E_FAIL;
+    std::thread([&] { revoked = CoRevokeClassObject(cookie); }).join();
+    EXPECT_EQ(S_OK, revoked);
     EXPECT_EQ(0, factory.references());
-
     EXPECT_EQ(CO_E_OBJNOTREG, CoRevokeClassObject(cookie));
-    EXPECT_EQ(releasesBefore + 1, factory.releases);
-    object = kUntouched;
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
-    EXPECT_EQ(nullptr, object);
-}
-
-TEST_F(ComTest, RevokeWorksFromAThreadWithoutCom) {
-    register_factory();
-    HRESULT result = E_FAIL;
-    run_on_new_thread([&] { result = CoRevokeClassObject(cookie); });
-    EXPECT_EQ(S_OK, result);
     EXPECT_EQ(0, factory.references());
-}
-
-TEST(CoRegisterClassObject, ChecksArgumentsBeforeCom) {
-    CountingFactory factory;
-    std::vector<HRESULT> results;
-    DWORD cookie = 7;
-    run_on_new_thread([&] {
-        results.push_back(CoRegisterClassObject(kFakeClass, nullptr, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &cookie));
-        results.push_back(CoRegisterClassObject(kFakeClass, &factory, CLSCTX_ALL, REGCLS_MULTIPLEUSE, nullptr));
-        results.push_back(CoRegisterClassObject(kFakeClass, &factory, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &cookie));
-    });
-    EXPECT_EQ((std::vector<HRESULT>{E_INVALIDARG, E_INVALIDARG, CO_E_NOTINITIALIZED}), results);
-    EXPECT_EQ(0u, cookie);
-    EXPECT_EQ(0, factory.addRefs);
-}
-
-TEST_F(ComTest, CreationPassesTheFactoryResultThrough) {
-    register_factory();
-    CountingObject outer;
-    void* object = kUntouched;
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, CoCreateInstance(kFakeClass, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, create(nullptr, CLSCTX_INPROC_SERVER));
     EXPECT_EQ(nullptr, object);
-    object = kUntouched;
-    EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, kOtherInterface, &object));
+}
+
+TEST_F(ComTest, CreationPassesTheFactoryResultThroughAndNeedsAClassFactory) {
+    register_factory();
+    counting_unknown outer;
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, create(&outer, CLSCTX_INPROC_SERVER));
+    EXPECT_EQ(nullptr, object);
+    EXPECT_EQ(E_NOINTERFACE, create(nullptr, CLSCTX_INPROC_SERVER, kOtherInterface));
+    EXPECT_EQ(nullptr, object);
+    factory.answersClassFactory = false;
+    EXPECT_EQ(E_NOINTERFACE, create(nullptr, CLSCTX_INPROC_SERVER));
     EXPECT_EQ(nullptr, object);
     EXPECT_EQ(2, factory.createInstances);
     EXPECT_EQ(1, factory.references());
 }
 
-TEST_F(ComTest, ClassObjectWithoutClassFactoryCannotCreate) {
-    factory.answersClassFactory = false;
-    register_factory();
-    void* object = kUntouched;
-    EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
-    EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(0, factory.createInstances);
-    EXPECT_EQ(1, factory.references());
-}
-
-TEST(CoRegisterComponentClass, RejectsNullFactory) {
+TEST_F(ComTest, ComponentClassAnswersInProcessRequestsOnlyAndTakesNoReference) {
     EXPECT_EQ(E_INVALIDARG, CoRegisterComponentClass(kFakeClass, nullptr));
-}
-
-TEST_F(ComTest, ComponentClassAnswersInProcessRequestsOnly) {
     CountingFactory component;
     ASSERT_EQ(S_OK, CoRegisterComponentClass(kFakeClass, &component));
-    EXPECT_EQ(0, component.references());
-
-    void* object = kUntouched;
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kFakeClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, &object));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, create(nullptr, CLSCTX_LOCAL_SERVER));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(S_OK, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+    EXPECT_EQ(S_OK, create(nullptr, CLSCTX_INPROC_SERVER));
     EXPECT_EQ(static_cast<IUnknown*>(&component.product), object);
-    EXPECT_EQ(S_OK, CoCreateInstance(kFakeClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object));
+    EXPECT_EQ(S_OK, create(nullptr, CLSCTX_ALL));
     EXPECT_EQ(2, component.createInstances);
     EXPECT_EQ(0, component.references());
-
     CoUnregisterComponentClass(kFakeClass);
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kFakeClass, nullptr, CLSCTX_ALL, IID_IUnknown, &object));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, create(nullptr, CLSCTX_ALL));
 }
 
-TEST_F(ComTest, RegisteredClassObjectComesBeforeComponentClass) {
-    CountingFactory component;
-    ASSERT_EQ(S_OK, CoRegisterComponentClass(kFakeClass, &component));
-    register_factory();
-
-    void* object = nullptr;
-    EXPECT_EQ(S_OK, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
-    EXPECT_EQ(static_cast<IUnknown*>(&factory.product), object);
-
-    EXPECT_EQ(S_OK, CoRevokeClassObject(cookie));
-    EXPECT_EQ(S_OK, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
-    EXPECT_EQ(static_cast<IUnknown*>(&component.product), object);
-}
-
-TEST_F(ComTest, ComponentClassRegisteredAgainKeepsTheLaterFactory) {
-    CountingFactory earlier;
-    CountingFactory later;
+TEST_F(ComTest, RegisteredClassObjectComesBeforeTheLatestComponentClass) {
+    CountingFactory earlier, later;
     ASSERT_EQ(S_OK, CoRegisterComponentClass(kFakeClass, &earlier));
     ASSERT_EQ(S_OK, CoRegisterComponentClass(kFakeClass, &later));
-
-    void* object = nullptr;
-    EXPECT_EQ(S_OK, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+    register_factory();
+    EXPECT_EQ(S_OK, create(nullptr, CLSCTX_INPROC_SERVER));
+    EXPECT_EQ(static_cast<IUnknown*>(&factory.product), object);
+    EXPECT_EQ(S_OK, CoRevokeClassObject(cookie));
+    EXPECT_EQ(S_OK, create(nullptr, CLSCTX_INPROC_SERVER));
     EXPECT_EQ(static_cast<IUnknown*>(&later.product), object);
     EXPECT_EQ(0, earlier.createInstances);
-
     CoUnregisterComponentClass(kFakeClass);
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(kFakeClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, create(nullptr, CLSCTX_INPROC_SERVER));
 }
 
 }  // namespace

@@ -19,10 +19,13 @@ protected:
 
 }  // namespace
 
-TEST_F(EnvironmentVariable, ReturnsLengthWhenTheValueFitsAndSizeNeededWhenNot) {
+// The length when the value fits, the size it needs (terminator counted) when not.
+TEST_F(EnvironmentVariable, FollowsTheSizeProtocolAndANullValueRemoves) {
     char buffer[8] = "xxxxxxx";
     EXPECT_EQ(GetEnvironmentVariableA(kName, buffer, sizeof buffer), 0u);
+    ASSERT_TRUE(SetEnvironmentVariableA(kName, "old"));
     ASSERT_TRUE(SetEnvironmentVariableA(kName, "value"));
+    EXPECT_STREQ(std::getenv(kName), "value");
     EXPECT_EQ(GetEnvironmentVariableA(kName, nullptr, 0), 6u);
     EXPECT_EQ(GetEnvironmentVariableA(kName, buffer, 5), 6u);
     EXPECT_EQ(GetEnvironmentVariableA(kName, buffer, 6), 5u);
@@ -31,13 +34,6 @@ TEST_F(EnvironmentVariable, ReturnsLengthWhenTheValueFitsAndSizeNeededWhenNot) {
     EXPECT_EQ(GetEnvironmentVariableA(kName, nullptr, 0), 1u);
     EXPECT_EQ(GetEnvironmentVariableA(kName, buffer, 1), 0u);
     EXPECT_EQ(buffer[0], '\0');
-}
-
-TEST_F(EnvironmentVariable, SetsTheProcessEnvironmentAndNullValueRemoves) {
-    ASSERT_TRUE(SetEnvironmentVariableA(kName, "one"));
-    ASSERT_TRUE(SetEnvironmentVariableA(kName, "two"));
-    ASSERT_NE(std::getenv(kName), nullptr);
-    EXPECT_STREQ(std::getenv(kName), "two");
     EXPECT_TRUE(SetEnvironmentVariableA(kName, nullptr));
     EXPECT_EQ(std::getenv(kName), nullptr);
     EXPECT_EQ(GetEnvironmentVariableA(kName, nullptr, 0), 0u);

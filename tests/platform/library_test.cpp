@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <utility>
+#include <memory>
+#include <type_traits>
 
 #include "platform/com.h"
 #include "platform/com_ptr.h"
@@ -13,21 +14,11 @@ namespace {
 
 constexpr char kTestComponentPath[] = XMLXSL_TEST_COMPONENT_PATH;
 
-// Owns a loaded module so that a failing assertion still unloads it.
-class unique_module {
-public:
-    explicit unique_module(HMODULE module) noexcept : module_(module) {}
-    unique_module(const unique_module&) = delete;
-    unique_module& operator=(const unique_module&) = delete;
-    ~unique_module() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    HMODULE get() const noexcept { return module_; }
-    HMODULE release() noexcept { return std::exchange(module_, nullptr); }
-
-private:
-    HMODULE module_;
+// Frees a loaded module even when an assertion fails.
+struct module_free {
+    void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
 };
+using unique_module = std::unique_ptr<std::remove_pointer_t<HMODULE>, module_free>;
 
 HRESULT create_test_object(com_ptr<IUnknown>& object) {
     return CoCreateInstance(kTestComponentClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
@@ -39,25 +30,20 @@ protected:
     void TearDown() override { CoUninitialize(); }
 };
 
-TEST(LoadLibraryA, ReturnsNullForMissingFile) { EXPECT_EQ(nullptr, LoadLibraryA("/nonexistent/libnothing.so")); }
+TEST(LoadLibraryA, ReturnsNullForAMissingFileOrNoName) {
+    EXPECT_EQ(nullptr, LoadLibraryA("/nonexistent/libnothing.so"));
+    EXPECT_EQ(nullptr, LoadLibraryA(nullptr));
+    EXPECT_EQ(FALSE, FreeLibrary(nullptr));
+}
 
-TEST(LoadLibraryA, ReturnsNullForNullName) { EXPECT_EQ(nullptr, LoadLibraryA(nullptr)); }
-
-TEST(FreeLibrary, RejectsNullModule) { EXPECT_EQ(FALSE, FreeLibrary(nullptr)); }
-
-TEST(GetProcAddress, FindsExportedFunctionsOnly) {
+TEST(GetProcAddress, FindsExportedFunctionsAndDataOnly) {
     unique_module module(LoadLibraryA(kTestComponentPath));
-    ASSERT_NE(nullptr, module.get());
+    ASSERT_NE(nullptr, module);
     EXPECT_NE(nullptr, GetProcAddress(module.get(), kTestComponentLiveObjectsSymbol));
     EXPECT_EQ(nullptr, GetProcAddress(module.get(), "NoSuchFunction"));
     EXPECT_EQ(nullptr, GetProcAddress(module.get(), nullptr));
     EXPECT_EQ(nullptr, GetProcAddress(module.get(), reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(1))));
     EXPECT_EQ(nullptr, GetProcAddress(nullptr, kTestComponentLiveObjectsSymbol));
-}
-
-TEST(GetDataAddress, FindsExportedDataObject) {
-    unique_module module(LoadLibraryA(kTestComponentPath));
-    ASSERT_NE(nullptr, module.get());
     const void* clsid = GetDataAddress(module.get(), kTestComponentClassSymbol);
     ASSERT_NE(nullptr, clsid);
     EXPECT_TRUE(IsEqualGUID(kTestComponentClass, *static_cast<const CLSID*>(clsid)));
@@ -69,13 +55,11 @@ TEST_F(TestComponent, RegistersItsClassWhileLoaded) {
     EXPECT_EQ(REGDB_E_CLASSNOTREG, create_test_object(object));
 
     unique_module module(LoadLibraryA(kTestComponentPath));
-    ASSERT_NE(nullptr, module.get());
+    ASSERT_NE(nullptr, module);
     auto liveObjects = reinterpret_cast<TestComponentLiveObjectsFunction>(
         GetProcAddress(module.get(), kTestComponentLiveObjectsSymbol));
     ASSERT_NE(nullptr, liveObjects);
-
     ASSERT_EQ(S_OK, create_test_object(object));
-    EXPECT_TRUE(object);
     EXPECT_EQ(1, liveObjects());
     object.reset();
     EXPECT_EQ(0, liveObjects());
@@ -86,16 +70,12 @@ TEST_F(TestComponent, RegistersItsClassWhileLoaded) {
 }
 
 TEST_F(TestComponent, StaysRegisteredUntilTheLastFree) {
-    unique_module first(LoadLibraryA(kTestComponentPath));
-    unique_module second(LoadLibraryA(kTestComponentPath));
-    ASSERT_NE(nullptr, first.get());
-    ASSERT_NE(nullptr, second.get());
-
+    unique_module first(LoadLibraryA(kTestComponentPath)), second(LoadLibraryA(kTestComponentPath));
+    ASSERT_TRUE(first && second);
     EXPECT_EQ(TRUE, FreeLibrary(first.release()));
     com_ptr<IUnknown> object;
     EXPECT_EQ(S_OK, create_test_object(object));
     object.reset();
-
     EXPECT_EQ(TRUE, FreeLibrary(second.release()));
     EXPECT_EQ(REGDB_E_CLASSNOTREG, create_test_object(object));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Fakes and small builders shared by the OLE automation tests.
+// Fakes and small builders shared by the OLE automation and COM tests.
 
 #include <string_view>
 
@@ -12,9 +12,11 @@
 // to it. It starts with the test's own reference.
 class counting_unknown final : public IUnknown {
 public:
-    HRESULT QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        *object = iid == IID_IUnknown ? static_cast<IUnknown*>(this) : nullptr;
+        if (*object == nullptr) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     ULONG AddRef() override {
         ++add_refs;

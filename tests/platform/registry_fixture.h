@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/environment.h"
@@ -20,14 +22,11 @@
 class RegistryFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(test.begin(), test.end(), '/', '-');
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("xmlxsl-registry-" + std::to_string(std::random_device()()) + "-" + test);
+        folder_ =
+            std::filesystem::temp_directory_path() / ("xmlxsl-registry-" + std::to_string(std::random_device()()));
         std::filesystem::create_directories(folder_);
         ASSERT_TRUE(SetAnsiCodePageForTesting(1252));
     }
-
     void TearDown() override {
         SetEnvironmentVariableA("XMLXSL_REGISTRY", nullptr);
         SetAnsiCodePageForTesting(1252);
@@ -36,54 +35,46 @@ protected:
 
     std::string path_of(std::string_view name) const { return (folder_ / name).string(); }
 
-    void write_file(std::string_view name, std::string_view bytes) const {
-        std::ofstream(path_of(name), std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
-    }
-
     // Writes the bytes as they are and names the file in the variable.
     void use_registry(std::string_view bytes, std::string_view name = "test.reg") const {
-        write_file(name, bytes);
+        std::ofstream(path_of(name), std::ios::binary).write(bytes.data(), bytes.size());
         SetEnvironmentVariableA("XMLXSL_REGISTRY", path_of(name).c_str());
     }
 
     std::filesystem::path folder_;
 };
 
-// The text as the registry editor writes it: UTF-16LE after a byte order mark.
-inline std::string utf16le_with_bom(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
+struct hkey_close {
+    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+using unique_hkey = std::unique_ptr<HKEY__, hkey_close>;
+
+// Opens root\subKey, expecting it to open.
+inline unique_hkey open_key(HKEY root, const char* subKey, REGSAM sam = KEY_READ) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(root, subKey, 0, sam, &key), ERROR_SUCCESS) << subKey;
+    return unique_hkey(key);
 }
 
-// Closes the key it holds.
-class unique_hkey {
-public:
-    unique_hkey() = default;
-    unique_hkey(const unique_hkey&) = delete;
-    unique_hkey& operator=(const unique_hkey&) = delete;
-    ~unique_hkey() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-    HKEY* put() {
-        if (key_ != nullptr) RegCloseKey(key_);
-        key_ = nullptr;
-        return &key_;
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
+inline LSTATUS open_status(HKEY root, const char* subKey) {
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExA(root, subKey, 0, KEY_READ, &key);
+    if (key != nullptr) RegCloseKey(key);
+    return status;
+}
 
 struct queried_value {
     LSTATUS status = -1;
     DWORD type = 0xFFFF;
     std::string data;
+
+    friend bool operator==(const queried_value&, const queried_value&) = default;
+    friend void PrintTo(const queried_value& value, std::ostream* out) {
+        *out << value.status << ", type " << value.type << ", " << ::testing::PrintToString(value.data);
+    }
 };
+
+inline queried_value found(DWORD type, std::string data) { return {ERROR_SUCCESS, type, std::move(data)}; }
 
 // The value as a caller that asks for the size first, then passes a buffer of
 // exactly that size, receives it.
@@ -101,13 +92,9 @@ inline queried_value query_value(HKEY key, const char* name) {
 
 // Opens root\subKey for reading, queries the value, closes.
 inline queried_value query_value(HKEY root, const char* subKey, const char* name) {
-    unique_hkey key;
-    if (LSTATUS status = RegOpenKeyExA(root, subKey, 0, KEY_READ, key.put()); status != ERROR_SUCCESS)
+    HKEY key = nullptr;
+    if (LSTATUS status = RegOpenKeyExA(root, subKey, 0, KEY_READ, &key); status != ERROR_SUCCESS)
         return {status, 0xFFFF, {}};
-    return query_value(key.get(), name);
-}
-
-inline LSTATUS open_status(HKEY root, const char* subKey) {
-    unique_hkey key;
-    return RegOpenKeyExA(root, subKey, 0, KEY_READ, key.put());
+    unique_hkey opened(key);
+    return query_value(opened.get(), name);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "platform/unique_bstr.h"
@@ -9,9 +10,6 @@
 #include "tests/platform/ole_fakes.h"
 
 namespace {
-
-// Bounds as the descriptor stores them, last dimension first.
-SAFEARRAYBOUND stored_bound(SAFEARRAY* psa, int i) { return (psa->rgsabound + i)[0]; }
 
 DWORD vartype_before_descriptor(SAFEARRAY* psa) {
     DWORD vt = 0;
@@ -34,47 +32,36 @@ unique_safearray bstr_vector(std::initializer_list<const char16_t*> texts) {
 
 }  // namespace
 
-// A TYPE array of 4 rows and 3 columns, as a host builds and reads it.
+// A TYPE array of 4 rows and 3 columns, as a host builds and reads it: the
+// descriptor stores the bounds last dimension first.
 TEST(SafeArrayCreate, LaysOutDimensionOneFastestWithBoundsStoredLastFirst) {
     SAFEARRAYBOUND bounds[] = {{4, 0}, {3, 0}};
     unique_safearray array(SafeArrayCreate(VT_I4, 2, bounds));
     ASSERT_TRUE(array);
-    EXPECT_EQ(stored_bound(array.get(), 0).cElements, 3u);
-    EXPECT_EQ(stored_bound(array.get(), 1).cElements, 4u);
+    EXPECT_EQ(array.get()->rgsabound[0].cElements, 3u);
+    EXPECT_EQ((array.get()->rgsabound + 1)->cElements, 4u);
     LONG row_1_column_2[] = {1, 2}, value = 42;
     ASSERT_EQ(SafeArrayPutElement(array.get(), row_1_column_2, &value), S_OK);
     EXPECT_EQ(static_cast<LONG*>(array.get()->pvData)[9], 42);
     EXPECT_EQ(SafeArrayGetDim(array.get()), 2u);
 }
 
-struct type_case {
-    const char* name;
-    VARTYPE vt;
-    ULONG cbElements;
-    USHORT fFeatures;
-};
-
-class SafeArrayCreateOfType : public testing::TestWithParam<type_case> {};
-
-TEST_P(SafeArrayCreateOfType, RecordsElementSizeFeaturesAndVartypeBeforeTheDescriptor) {
-    unique_safearray array(SafeArrayCreateVector(GetParam().vt, 0, 2));
-    ASSERT_TRUE(array);
-    EXPECT_EQ(SafeArrayGetElemsize(array.get()), GetParam().cbElements);
-    EXPECT_EQ(array.get()->fFeatures, GetParam().fFeatures);
-    EXPECT_EQ(vartype_before_descriptor(array.get()), GetParam().vt);
-    VARTYPE vt = 0;
-    ASSERT_EQ(SafeArrayGetVartype(array.get(), &vt), S_OK);
-    EXPECT_EQ(vt, GetParam().vt);
+// Element size, features and the vartype stored just before the descriptor.
+TEST(SafeArrayCreate, RecordsWhatEachTypeNeedsAsWindowsDoes) {
+    const std::tuple<VARTYPE, ULONG, USHORT> types[] = {
+        {VT_UI1, 1, 0x0080},   {VT_I2, 2, 0x0080},   {VT_BOOL, 2, 0x0080},    {VT_I4, 4, 0x0080},
+        {VT_ERROR, 4, 0x0080}, {VT_BSTR, 8, 0x0180}, {VT_UNKNOWN, 8, 0x0280}, {VT_VARIANT, 24, 0x0880}};
+    for (const auto& [vt, cbElements, fFeatures] : types) {
+        unique_safearray array(SafeArrayCreateVector(vt, 0, 2));
+        ASSERT_TRUE(array) << vt;
+        EXPECT_EQ(SafeArrayGetElemsize(array.get()), cbElements) << vt;
+        EXPECT_EQ(array.get()->fFeatures, fFeatures) << vt;
+        EXPECT_EQ(vartype_before_descriptor(array.get()), vt);
+        VARTYPE stored = 0;
+        ASSERT_EQ(SafeArrayGetVartype(array.get(), &stored), S_OK);
+        EXPECT_EQ(stored, vt);
+    }
 }
-
-const type_case kTypeCases[] = {
-    {"UI1", VT_UI1, 1, 0x0080},         {"I2", VT_I2, 2, 0x0080},
-    {"Bool", VT_BOOL, 2, 0x0080},       {"I4", VT_I4, 4, 0x0080},
-    {"Error", VT_ERROR, 4, 0x0080},     {"Bstr", VT_BSTR, 8, 0x0180},
-    {"Unknown", VT_UNKNOWN, 8, 0x0280}, {"Variant", VT_VARIANT, 24, 0x0880},
-};
-INSTANTIATE_TEST_SUITE_P(EveryType, SafeArrayCreateOfType, testing::ValuesIn(kTypeCases),
-                         [](const testing::TestParamInfo<type_case>& info) { return info.param.name; });
 
 TEST(SafeArrayCreate, RefusesTypesItCannotHoldAndSizesThatOverflow) {
     const VARTYPE refused[] = {VT_EMPTY, VT_NULL, 4, VT_ARRAY | VT_I4, VT_BYREF | VT_I4};
@@ -85,10 +72,11 @@ TEST(SafeArrayCreate, RefusesTypesItCannotHoldAndSizesThatOverflow) {
     EXPECT_EQ(SafeArrayCreate(VT_I4, 0, huge), nullptr);
     EXPECT_EQ(SafeArrayCreate(VT_I4, 1, nullptr), nullptr);
     EXPECT_EQ(SafeArrayCreateVector(VT_I4, 0x7FFFFFFF, 2), nullptr);
-    unique_safearray last(SafeArrayCreateVector(VT_I4, 0x7FFFFFFF, 1));
-    EXPECT_TRUE(last);
+    EXPECT_TRUE(unique_safearray(SafeArrayCreateVector(VT_I4, 0x7FFFFFFF, 1)));
 }
 
+// Dimension 2 holds no element: its upper bound is one below its lower bound
+// and no index reaches into it.
 TEST(SafeArrayGetBounds, AnswersEachDimensionAndRejectsANullArrayBeforeABadDimension) {
     SAFEARRAYBOUND bounds[] = {{3, -2}, {0, 5}};
     unique_safearray array(SafeArrayCreate(VT_I2, 2, bounds));
@@ -101,36 +89,28 @@ TEST(SafeArrayGetBounds, AnswersEachDimensionAndRejectsANullArrayBeforeABadDimen
     EXPECT_EQ(SafeArrayGetLBound(array.get(), 0, &found[0]), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayGetUBound(array.get(), 3, &found[0]), DISP_E_BADINDEX);
     EXPECT_EQ(SafeArrayGetUBound(nullptr, 0, &found[0]), E_INVALIDARG);
+    LONG first[] = {-2, 5};
+    SHORT out = 0;
+    EXPECT_EQ(SafeArrayGetElement(array.get(), first, &out), DISP_E_BADINDEX);
 }
 
-class SafeArrayIndex : public testing::TestWithParam<std::pair<std::vector<LONG>, HRESULT>> {};
-
-// Dimension 1 runs -2..0, dimension 2 runs 5..6.
-TEST_P(SafeArrayIndex, AcceptsOnlyIndicesWithinEveryBound) {
+// Dimension 1 runs -2..0, dimension 2 runs 5..6: one index inside and one
+// outside each edge.
+TEST(SafeArrayGetElement, AcceptsOnlyIndicesWithinEveryBound) {
     SAFEARRAYBOUND bounds[] = {{3, -2}, {2, 5}};
     unique_safearray array(SafeArrayCreate(VT_I4, 2, bounds));
-    auto [indices, expected] = GetParam();
-    LONG value = 11, out = 0;
-    EXPECT_EQ(SafeArrayPutElement(array.get(), indices.data(), &value), expected);
-    EXPECT_EQ(SafeArrayGetElement(array.get(), indices.data(), &out), expected);
-    EXPECT_EQ(out, expected == S_OK ? 11 : 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(OneInsideAndOneOutsideEachEdge, SafeArrayIndex,
-                         testing::Values(std::pair{std::vector<LONG>{-2, 5}, S_OK},
-                                         std::pair{std::vector<LONG>{0, 6}, S_OK},
-                                         std::pair{std::vector<LONG>{-3, 5}, DISP_E_BADINDEX},
-                                         std::pair{std::vector<LONG>{1, 5}, DISP_E_BADINDEX},
-                                         std::pair{std::vector<LONG>{-2, 4}, DISP_E_BADINDEX},
-                                         std::pair{std::vector<LONG>{0, 7}, DISP_E_BADINDEX}));
-
-TEST(SafeArrayGetElement, FindsNothingInADimensionOfZeroElements) {
-    unique_safearray array(SafeArrayCreateVector(VT_BSTR, 5, 0));
-    LONG index = 5, upper = 0;
-    BSTR out = nullptr;
-    EXPECT_EQ(SafeArrayGetElement(array.get(), &index, &out), DISP_E_BADINDEX);
-    ASSERT_EQ(SafeArrayGetUBound(array.get(), 1, &upper), S_OK);
-    EXPECT_EQ(upper, 4);
+    const std::tuple<LONG, LONG, HRESULT> cases[] = {{-2, 5, S_OK},
+                                                     {0, 6, S_OK},
+                                                     {-3, 5, DISP_E_BADINDEX},
+                                                     {1, 5, DISP_E_BADINDEX},
+                                                     {-2, 4, DISP_E_BADINDEX},
+                                                     {0, 7, DISP_E_BADINDEX}};
+    for (const auto& [first, second, expected] : cases) {
+        LONG indices[] = {first, second}, value = 11, out = 0;
+        EXPECT_EQ(SafeArrayPutElement(array.get(), indices, &value), expected) << first << ", " << second;
+        EXPECT_EQ(SafeArrayGetElement(array.get(), indices, &out), expected) << first << ", " << second;
+        EXPECT_EQ(out, expected == S_OK ? 11 : 0);
+    }
 }
 
 TEST(SafeArrayPutElement, StoresADeepCopyThatGetElementCopiesAgain) {

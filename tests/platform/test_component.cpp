@@ -17,13 +17,9 @@ public:
     TestObject() noexcept { ++gLiveObjects; }
 
     HRESULT QueryInterface(REFIID iid, void** object) noexcept override {
-        if (object == nullptr) return E_POINTER;
-        if (!(iid == IID_IUnknown)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
+        *object = iid == IID_IUnknown ? static_cast<IUnknown*>(this) : nullptr;
+        if (*object == nullptr) return E_NOINTERFACE;
         AddRef();
-        *object = static_cast<IUnknown*>(this);
         return S_OK;
     }
     ULONG AddRef() noexcept override { return ++references_; }
@@ -43,19 +39,13 @@ private:
 class TestFactory final : public IClassFactory {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) noexcept override {
-        if (object == nullptr) return E_POINTER;
-        if (!(iid == IID_IUnknown) && !(iid == IID_IClassFactory)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IClassFactory*>(this);
-        return S_OK;
+        *object = iid == IID_IUnknown || iid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
     }
     ULONG AddRef() noexcept override { return 2; }
     ULONG Release() noexcept override { return 1; }
 
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) noexcept override {
-        if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (outer != nullptr) return CLASS_E_NOAGGREGATION;
         auto* created = new (std::nothrow) TestObject;
