@@ -1,6 +1,7 @@
 #include "docserver/document_server.h"
 
 #include <climits>
+#include <limits>
 #include <new>
 
 #include "docserver/docserver.h"
@@ -199,7 +200,8 @@ HRESULT document_server::GetChildCount(ULONG node, LONG* count) noexcept {
         pugi::xml_node element = handles_.node_of(node);
         if (!element) return DOCSERVER_E_BADHANDLE;
         std::size_t elements = children_.count(element);
-        *count = elements > LONG_MAX ? LONG_MAX : static_cast<LONG>(elements);
+        constexpr LONG kMost = std::numeric_limits<LONG>::max();
+        *count = elements > static_cast<std::size_t>(kMost) ? kMost : static_cast<LONG>(elements);
         return DOCSERVER_S_OK;
     });
 }

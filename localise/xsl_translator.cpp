@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,12 @@ constexpr std::string_view kEscapedLessThan = "&lt;";
 constexpr std::string_view kEscapedLineFeed = "&lt;br />";
 
 constexpr std::size_t kTagLength = 4;
+
+// Replacements that hold tags again can double the text at every step, so a
+// resource file of a few lines could ask for gigabytes. A translation that
+// grows the text past this (a hundred times a large report template) counts
+// as memory run out, before it takes the process's memory and time.
+constexpr std::size_t kTranslatedLimit = std::size_t{4} << 20;
 
 struct dealer_block {
     std::string_view tag;
@@ -89,87 +96,112 @@ private:
     bool lead_[256];
 };
 
-// The text that replacements put in and that holds a caret, each stretch
-// with the tags whose replacement it came from (its own and those of the
-// stretches it was put into). Only such text can bring a tag back through
-// its own replacement; without any, nothing is tracked.
+// The text that replacements put in, each run of it with the tags whose
+// replacement it came from: its own tag when the replacement held a caret,
+// and the tags of the text the marker stood in. Only such text can bring a
+// tag back through its own replacement. Runs are kept sorted and apart, and
+// the tag lists are shared, so that a tag whose replacement doubles at each
+// step costs a lookup per marker rather than a pass over every earlier run.
 class inserted_text {
 public:
     // Whether the character at `at` came from tag's own replacement.
     bool descends_from(std::string_view tag, std::size_t at) const {
-        return std::any_of(stretches_.begin(), stretches_.end(), [&](const inserted_stretch& stretch) {
-            return stretch.begin <= at && at < stretch.end &&
-                   std::find(stretch.tags.begin(), stretch.tags.end(), tag) != stretch.tags.end();
-        });
+        const std::size_t list = list_at(at);
+        if (list == kNoList) return false;
+        const std::vector<std::string>& tags = lists_[list];
+        return std::find(tags.begin(), tags.end(), tag) != tags.end();
     }
 
     // Takes note that the markers at replacedAt (sorted positions of the old
-    // text, each markerLength long) became replacement, for tag.
+    // text, each markerLength long) became a replacement of replacementLength
+    // for tag. The replacement inherits the tags of the text at its marker's
+    // first caret, and adds tag when it holds a caret; the rest of the text
+    // keeps its tags, and what a run had within a marker goes with the marker.
     void note_replaced(const std::vector<std::size_t>& replacedAt, std::size_t markerLength,
-                       std::string_view replacement, std::string_view tag, const ansi_scanner& scanner) {
-        const bool holdsCaret = scanner.find_caret(replacement, 0) != npos;
-        if (replacedAt.empty() || (stretches_.empty() && !holdsCaret)) return;
-        std::vector<inserted_stretch> added;
-        if (holdsCaret) {
-            for (std::size_t index = 0; index < replacedAt.size(); ++index) {
-                inserted_stretch stretch;
-                stretch.tags = tags_at(replacedAt[index]);
-                stretch.tags.emplace_back(tag);
-                stretch.begin = replacedAt[index] - index * markerLength + index * replacement.size();
-                stretch.end = stretch.begin + replacement.size();
-                added.push_back(std::move(stretch));
-            }
-        }
+                       std::size_t replacementLength, bool replacementHoldsCaret, std::string_view tag) {
+        if (replacedAt.empty() || (runs_.empty() && !replacementHoldsCaret)) return;
+        // Where a position outside every marker goes: each marker before it
+        // is markerLength long and became replacementLength.
         auto moved = [&](std::size_t position) {
             const auto before = static_cast<std::size_t>(
                 std::lower_bound(replacedAt.begin(), replacedAt.end(), position) - replacedAt.begin());
-            if (before == 0) return position;
-            // A position inside a replaced marker moves to the end of its
-            // replacement: the marker's caret decides where the text belongs.
-            const std::size_t old = std::max(position, replacedAt[before - 1] + markerLength);
-            return old - before * markerLength + before * replacement.size();
+            return position - before * markerLength + before * replacementLength;
         };
-        for (inserted_stretch& stretch : stretches_) {
-            stretch.begin = moved(stretch.begin);
-            stretch.end = moved(stretch.end);
+        std::vector<tagged_run> runs;
+        runs.reserve(runs_.size() + replacedAt.size());
+        for (const tagged_run& run : runs_) {
+            auto marker = std::lower_bound(replacedAt.begin(), replacedAt.end(),
+                                           run.begin < markerLength ? 0 : run.begin - markerLength + 1);
+            std::size_t from = run.begin;
+            for (; marker != replacedAt.end() && *marker < run.end; ++marker) {
+                if (*marker > from) runs.push_back({moved(from), moved(*marker), run.list});
+                from = std::max(from, *marker + markerLength);
+            }
+            if (from < run.end) runs.push_back({moved(from), moved(run.end), run.list});
         }
-        std::erase_if(stretches_, [](const inserted_stretch& stretch) { return stretch.begin >= stretch.end; });
-        std::move(added.begin(), added.end(), std::back_inserter(stretches_));
-    }
-
-    // Text before start is never searched again.
-    void forget_before(std::size_t start) {
-        std::erase_if(stretches_, [&](const inserted_stretch& stretch) { return stretch.end <= start; });
+        std::map<std::size_t, std::size_t> extended;  // a run's list -> that list with tag added
+        for (std::size_t index = 0; index < replacedAt.size(); ++index) {
+            std::size_t list = list_at(replacedAt[index]);
+            if (replacementHoldsCaret) {
+                auto [found, added] = extended.try_emplace(list, 0);
+                if (added) found->second = extend(list, tag);
+                list = found->second;
+            }
+            if (list == kNoList) continue;
+            const std::size_t begin = replacedAt[index] - index * markerLength + index * replacementLength;
+            runs.push_back({begin, begin + replacementLength, list});
+        }
+        std::sort(runs.begin(), runs.end(),
+                  [](const tagged_run& left, const tagged_run& right) { return left.begin < right.begin; });
+        runs_.clear();
+        for (const tagged_run& run : runs) {
+            if (run.begin == run.end) continue;
+            if (!runs_.empty() && runs_.back().end == run.begin && runs_.back().list == run.list)
+                runs_.back().end = run.end;
+            else
+                runs_.push_back(run);
+        }
     }
 
 private:
-    struct inserted_stretch {
+    static constexpr std::size_t kNoList = static_cast<std::size_t>(-1);
+
+    struct tagged_run {
         std::size_t begin = 0;
         std::size_t end = 0;
-        std::vector<std::string> tags;
+        std::size_t list = kNoList;  // into lists_
     };
 
-    std::vector<std::string> tags_at(std::size_t at) const {
-        std::vector<std::string> tags;
-        for (const inserted_stretch& stretch : stretches_) {
-            if (at < stretch.begin || stretch.end <= at) continue;
-            for (const std::string& tag : stretch.tags)
-                if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(tag);
-        }
-        return tags;
+    std::size_t list_at(std::size_t at) const {
+        auto after = std::upper_bound(runs_.begin(), runs_.end(), at,
+                                      [](std::size_t position, const tagged_run& run) { return position < run.begin; });
+        if (after == runs_.begin()) return kNoList;
+        const tagged_run& run = *std::prev(after);
+        return at < run.end ? run.list : kNoList;
     }
 
-    std::vector<inserted_stretch> stretches_;
+    std::size_t extend(std::size_t list, std::string_view tag) {
+        std::vector<std::string> tags;
+        if (list != kNoList) tags = lists_[list];
+        if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.emplace_back(tag);
+        lists_.push_back(std::move(tags));
+        return lists_.size() - 1;
+    }
+
+    std::vector<tagged_run> runs_;
+    std::vector<std::vector<std::string>> lists_;
 };
 
 // The text with every marker of tag at or after from replaced, left to right
 // without overlap, the inserted text not searched; built in one pass. A
-// marker that came from the tag's own replacement is kept as it is.
+// marker that came from the tag's own replacement is kept as it is. Throws
+// std::bad_alloc for a text that would grow past kTranslatedLimit.
 std::string replace_markers(const std::string& text, std::size_t from, std::string_view tag,
                             std::string_view replacement, inserted_text& inserted, const ansi_scanner& scanner) {
     std::string marker;
     marker.reserve(tag.size() + 2);
     marker.append("^").append(tag).append("^");
+    const std::size_t limit = std::max(text.size(), kTranslatedLimit);
     std::string replaced;
     replaced.reserve(text.size());
     std::vector<std::size_t> replacedAt;
@@ -181,13 +213,16 @@ std::string replace_markers(const std::string& text, std::size_t from, std::stri
         }
         if (!inserted.descends_from(tag, at)) {
             replaced.append(text, copied, at - copied).append(replacement);
+            if (replaced.size() > limit) throw std::bad_alloc();
             replacedAt.push_back(at);
             copied = at + marker.size();
         }
         at = scanner.find_caret(text, at + marker.size());
     }
     replaced.append(text, copied);
-    inserted.note_replaced(replacedAt, marker.size(), replacement, tag, scanner);
+    if (replaced.size() > limit) throw std::bad_alloc();
+    inserted.note_replaced(replacedAt, marker.size(), replacement.size(), scanner.find_caret(replacement, 0) != npos,
+                           tag);
     return replaced;
 }
 
@@ -247,7 +282,6 @@ ShortStatus CXSL::translateXSL(std::string resourcePath) {
                 AppendReportError("XSL tag is of wrong length.\n");
                 return kShortTagLength;
             }
-            inserted.forget_before(open);
             if (inserted.descends_from(tag, open)) {
                 start = close + 1;
                 continue;

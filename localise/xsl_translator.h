@@ -19,7 +19,8 @@ public:
     // Replaces every tag of the held template, loading the resource string
     // file at resourcePath. kShortOk; the resource file's status; kShortFormat
     // for unpaired carets; kShortTagLength; kShortResource for a tag without
-    // text; a dealer getter's nonzero code; kShortMemory. Each failure appends
+    // text; a dealer getter's nonzero code; kShortMemory, also for a
+    // translation that would grow the text past 4 MiB. Each failure appends
     // its line to the error text. On failure the text keeps the replacements
     // made before it.
     ShortStatus translateXSL(std::string resourcePath);

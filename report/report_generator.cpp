@@ -23,6 +23,10 @@ bool cut_after(std::string& text, std::string_view closingTag) {
 
 }  // namespace
 
+bool CutAfterEndOfDocument(std::string& text) { return cut_after(text, kEndOfDocument); }
+
+bool CutAfterEndOfReport(std::string& text) { return cut_after(text, kEndOfReport); }
+
 ShortStatus CXSLHandler::generate(BSTR xml, const std::string& templatePath, BSTR* html, const OLECHAR* language) {
     try {
         // The folder is cut at the last separator byte, as the application
@@ -38,7 +42,7 @@ ShortStatus CXSLHandler::generate(BSTR xml, const std::string& templatePath, BST
         std::string product;
         if (ShortStatus status = XSLTtransform(text, pretransformPath, product, language); status != kShortOk)
             return status;
-        if (!cut_after(product, kEndOfDocument)) {
+        if (!CutAfterEndOfDocument(product)) {
             AppendReportError("Malformed XML product after pretransform.\n");
             return kShortProduct;
         }
@@ -46,7 +50,7 @@ ShortStatus CXSLHandler::generate(BSTR xml, const std::string& templatePath, BST
         std::string report;
         if (ShortStatus status = XSLTtransform(product, templatePath, report, language); status != kShortOk)
             return status;
-        if (!cut_after(report, kEndOfReport)) return kShortProduct;
+        if (!CutAfterEndOfReport(report)) return kShortProduct;
         RemoveAmpersandEntities(report);
 
         *html = to_bstr(report).release();

@@ -41,3 +41,9 @@ void RewriteAliases(std::string& text);
 
 // Removes every "amp;", left to right without overlap.
 void RemoveAmpersandEntities(std::string& text);
+
+// generate's cuts after each pass: keep the text up to and including the
+// first "</TORVALE_CODEPLUG>" (the pre-transform product) or "</html>" (the
+// report); false, with the text unchanged, when the tag is not there.
+bool CutAfterEndOfDocument(std::string& text);
+bool CutAfterEndOfReport(std::string& text);

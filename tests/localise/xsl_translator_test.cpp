@@ -96,6 +96,53 @@ INSTANTIATE_TEST_SUITE_P(
         template_case{"CycleFormedWithFollowingTextEnds", "^0041^41^^", kShortFormat, "^0041^^", kUnpaired}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// Resources in which each tag K000 to K(levels - 1) stands for two copies
+// of the next tag, and the last one for lastText.
+std::string DoublingResources(int levels, const std::string& lastText) {
+    auto key = [](int level) {
+        std::string digits = std::to_string(level);
+        return "K" + std::string(3 - digits.size(), '0') + digits;
+    };
+    std::string resources;
+    for (int level = 0; level < levels; ++level)
+        resources += key(level) + " ^" + key(level + 1) + "^^" + key(level + 1) + "^\n";
+    return resources + key(levels) + " " + lastText + "\n";
+}
+
+std::string Repeated(const std::string& text, std::size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (std::size_t time = 0; time < times; ++time) out += text;
+    return out;
+}
+
+TEST(CXSLTranslateXSLGrowth, EveryDoubledCopyKeepsItsOwnMarker) {
+    // 262144 copies, each looked at once rather than against every other.
+    const Outcome outcome = Translate("<^K000^>", DoublingResources(18, "x^K018^y").c_str());
+    EXPECT_EQ(outcome.status, kShortOk);
+    EXPECT_EQ(outcome.text.size(), 2 + 262144 * 8u);
+    EXPECT_TRUE(outcome.text == "<" + Repeated("x^K018^y", 262144) + ">");
+    EXPECT_EQ(outcome.errors, "");
+}
+
+TEST(CXSLTranslateXSLGrowth, TextGrownPastFourMebibytesCountsAsMemoryRunOut) {
+    constexpr std::size_t kLimit = 4 << 20;
+    // "^abcd^" becomes ten characters.
+    const char* resources = "abcd 0123456789\n";
+    const Outcome atLimit = Translate((std::string(kLimit - 10, 'a') + "^abcd^").c_str(), resources);
+    const Outcome pastLimit = Translate((std::string(kLimit - 9, 'a') + "^abcd^").c_str(), resources);
+    // Thirty doublings would ask for gigabytes.
+    const Outcome doubling = Translate("^K000^", DoublingResources(30, "leaf").c_str());
+
+    EXPECT_EQ(atLimit.status, kShortOk);
+    EXPECT_EQ(atLimit.text.size(), kLimit);
+    EXPECT_EQ(pastLimit.status, kShortMemory);
+    EXPECT_EQ(pastLimit.text.size(), kLimit - 3);
+    EXPECT_EQ(pastLimit.errors, "Unable to allocate memory in CXSL::translateXSL \n");
+    EXPECT_EQ(doubling.status, kShortMemory);
+    EXPECT_EQ(doubling.errors, "Unable to allocate memory in CXSL::translateXSL \n");
+}
+
 TEST(CXSLTranslateXSLResources, MissingFileFailsEvenWithoutCarets) {
     const Outcome outcome = Translate("no carets", nullptr);
     EXPECT_EQ(outcome.status, kShortFileOpen);

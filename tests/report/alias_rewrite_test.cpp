@@ -3,34 +3,9 @@
 #include <random>
 
 #include "report/report_generator.h"
+#include "tests/support/literal_report_text.h"
 
 namespace {
-
-// The rewrite step by step as the report format defines it, one pass over
-// the whole text per alias: slow, and plainly right.
-std::string literal_rewrite(std::string text) {
-    const std::string start = "\"Alias\">";
-    std::size_t from = 0;
-    for (;;) {
-        std::size_t a = text.find(start, from);
-        if (a == std::string::npos) return text;
-        std::size_t e = text.find("</ALIAS", a);
-        if (e == std::string::npos) return text;
-        if (e - a <= 30) {
-            std::string span = text.substr(a, e - a);
-            std::string replacement;
-            for (char c : span) replacement += c == ' ' ? std::string("()?!$%") : std::string(1, c);
-            std::string out;
-            std::size_t at = 0;
-            for (std::size_t found = text.find(span); found != std::string::npos; found = text.find(span, at)) {
-                out.append(text, at, found - at).append(replacement);
-                at = found + span.size();
-            }
-            text = out.append(text, at, std::string::npos);
-        }
-        from = e;
-    }
-}
 
 std::string field(const std::string& alias) { return "<ALIAS DISPLAY_NAME=\"Alias\">" + alias + "</ALIAS>"; }
 
@@ -58,7 +33,7 @@ TEST(RewriteAliases, SubstitutesTheBlanksOfShortAliasesOnly) {
         std::string text = c.text;
         RewriteAliases(text);
         EXPECT_EQ(text, c.expected) << c.text;
-        EXPECT_EQ(literal_rewrite(c.text), c.expected) << c.text;
+        EXPECT_EQ(LiteralRewriteAliases(c.text), c.expected) << c.text;
     }
 }
 
@@ -72,7 +47,7 @@ TEST(RewriteAliases, AgreesWithTheLiteralRewriteOnRandomTexts) {
         for (std::size_t i = 0; i < length; ++i) text += pieces[random() % std::size(pieces)];
         std::string fast = text;
         RewriteAliases(fast);
-        ASSERT_EQ(fast, literal_rewrite(text)) << "text: " << text;
+        ASSERT_EQ(fast, LiteralRewriteAliases(text)) << "text: " << text;
     }
 }
 
@@ -80,6 +55,41 @@ TEST(RemoveAmpersandEntities, DropsEveryAmpSemicolonLeftToRight) {
     std::string text = "a &amp; b &amp;lt; example; camp; amamp;p;";
     RemoveAmpersandEntities(text);
     EXPECT_EQ(text, "a & b &lt; example; c amp;");
+}
+
+struct CutCase {
+    std::string text;
+    bool found;
+    std::string kept;
+};
+
+TEST(CutAfterEndOfDocument, KeepsTheTextThroughTheFirstClosingRootTag) {
+    const CutCase cases[] = {
+        {"<A/></TORVALE_CODEPLUG>\n<B/></TORVALE_CODEPLUG>", true, "<A/></TORVALE_CODEPLUG>"},
+        {"</TORVALE_CODEPLUG>", true, "</TORVALE_CODEPLUG>"},
+        {"<A/></torvale_codeplug>", false, "<A/></torvale_codeplug>"},
+        {"<A/></TORVALE_CODEPLUG", false, "<A/></TORVALE_CODEPLUG"},
+        {"", false, ""},
+    };
+    for (const CutCase& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(CutAfterEndOfDocument(text), c.found) << c.text;
+        EXPECT_EQ(text, c.kept) << c.text;
+    }
+}
+
+TEST(CutAfterEndOfReport, KeepsTheTextThroughTheFirstClosingHtmlTag) {
+    const CutCase cases[] = {
+        {"<html><p/></html>\n", true, "<html><p/></html>"},
+        {"<html></html></html>", true, "<html></html>"},
+        {"<HTML></HTML>", false, "<HTML></HTML>"},
+        {"</html", false, "</html"},
+    };
+    for (const CutCase& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(CutAfterEndOfReport(text), c.found) << c.text;
+        EXPECT_EQ(text, c.kept) << c.text;
+    }
 }
 
 }  // namespace
