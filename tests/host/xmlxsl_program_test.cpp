@@ -10,6 +10,7 @@
 #include "host/codeplug_generator.h"
 #include "host/codeplug_json.h"
 #include "platform/file.h"
+#include "tests/support/report_templates.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -21,13 +22,6 @@ struct Outcome {
     std::string out;
     std::string err;
 };
-
-const char* const kPretransform = R"xsl(<?xml version="1.0"?>
-<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
-<xsl:output method="xml" encoding="windows-1252"/>
-<xsl:template match="@*|node()"><xsl:copy><xsl:apply-templates select="@*|node()"/></xsl:copy></xsl:template>
-</xsl:stylesheet>
-)xsl";
 
 const char* const kReport = R"xsl(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
@@ -43,7 +37,7 @@ void write_samples(const fs::path& folder) {
     fs::create_directories(folder);
     WriteFileBytes((folder / "radio.json").string(), WriteCodeplugJson(GenerateRealisticCodeplug(3)));
     WriteFileBytes((folder / "report.xsl").string(), kReport);
-    WriteFileBytes((folder / "pretransform.qzt").string(), kPretransform);
+    WriteFileBytes((folder / "pretransform.qzt").string(), kIdentityPretransform);
     WriteFileBytes((folder / "english.txt").string(), "TITL Radio report\n");
     WriteFileBytes((folder / "german.txt").string(), "TITL Funkbericht\n");
     WriteFileBytes((folder / "settings.reg").string(),

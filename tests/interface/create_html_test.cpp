@@ -8,17 +8,11 @@
 #include "platform/unique_bstr.h"
 #include "tests/support/com_apartment.h"
 #include "tests/support/loaded_library.h"
+#include "tests/support/report_templates.h"
 #include "tests/support/sample_codeplugs.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-const char* const kPretransform = R"xsl(<?xml version="1.0"?>
-<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
-<xsl:output method="xml" encoding="windows-1252"/>
-<xsl:template match="@*|node()"><xsl:copy><xsl:apply-templates select="@*|node()"/></xsl:copy></xsl:template>
-</xsl:stylesheet>
-)xsl";
 
 // Dealer blocks go out unescaped so that their line breaks become <br />.
 const char* const kReport = R"xsl(<?xml version="1.0"?>
@@ -52,7 +46,7 @@ std::string multi_string(const std::vector<std::string>& lines) {
 class CreateHtml : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFileBytes(folder.file("pretransform.qzt"), kPretransform);
+        WriteFileBytes(folder.file("pretransform.qzt"), kIdentityPretransform);
         WriteFileBytes(templatePath, kReport);
         WriteFileBytes(folder.file("english.txt"), "# report texts\nTITL  Radio report & <settings>\n");
         writeRegistry("\"DealerInfoLeft\"=" + multi_string({"Radio Shop", "Main Street 1"}) +
@@ -141,19 +135,18 @@ const ReportFailure kFailures[] = {
     {"TagOfWrongLength", [](CreateHtml&, TempFolder&, std::string& t) { replace_in_template(t, "^TITL^", "^TIT^"); },
      0x80040714, "XSL tag is of wrong length.\n"},
     {"MissingDealerValue",
-     [](CreateHtml& test, TempFolder&, std::string&) { test.writeRegistry("\"DealerInfoRight\"=\"x\"\n"); },
-     0x80040001, "DealerInfoLeft is bad\n"},
+     [](CreateHtml& test, TempFolder&, std::string&) { test.writeRegistry("\"DealerInfoRight\"=\"x\"\n"); }, 0x80040001,
+     "DealerInfoLeft is bad\n"},
     {"MissingTemplate", [](CreateHtml&, TempFolder& f, std::string& t) { t = f.file("none.xsl"); }, 0x80040703,
      "%f/none.xsl could not be opened.\n"},
     {"MissingPretransform",
-     [](CreateHtml&, TempFolder& f, std::string&) { std::filesystem::remove(f.file("pretransform.qzt")); },
-     0x80040703, "%f/pretransform.qzt could not be opened.\n"},
+     [](CreateHtml&, TempFolder& f, std::string&) { std::filesystem::remove(f.file("pretransform.qzt")); }, 0x80040703,
+     "%f/pretransform.qzt could not be opened.\n"},
     {"MissingResourceFile",
      [](CreateHtml&, TempFolder& f, std::string&) { std::filesystem::remove(f.file("english.txt")); }, 0x80040703,
      "%f/english.txt could not be opened.\n"},
     {"MalformedResourceLine",
-     [](CreateHtml&, TempFolder& f, std::string&) { WriteFileBytes(f.file("english.txt"), "TITL\n"); }, 0x80040712,
-     ""},
+     [](CreateHtml&, TempFolder& f, std::string&) { WriteFileBytes(f.file("english.txt"), "TITL\n"); }, 0x80040712, ""},
     {"ReportWithoutClosingTag",
      [](CreateHtml&, TempFolder&, std::string& t) { replace_in_template(t, "method=\"html\"", "method=\"text\""); },
      0x80040717, ""},
