@@ -281,18 +281,30 @@ const ansi_page* try_page(UINT number) noexcept {
     return held.page.get();
 }
 
-UINT page_from_environment() noexcept {
+// What XMLXSL_ACP said at load: the page to use, and whether the variable
+// was unset or named a supported page.
+struct page_setting {
+    UINT page;
+    bool valid;
+};
+
+page_setting page_from_environment() noexcept {
     const char* value = std::getenv("XMLXSL_ACP");
-    if (!value) return kFallbackPage;
+    if (!value) return {kFallbackPage, true};
     const char* end = value + std::strlen(value);
     UINT number = 0;
     const auto [stop, error] = std::from_chars(value, end, number);
-    if (error != std::errc() || stop != end || !page_slot(number)) return kFallbackPage;
-    return number;
+    if (error != std::errc() || stop != end || !page_slot(number)) return {kFallbackPage, false};
+    return {number, true};
+}
+
+const page_setting& setting_at_load() noexcept {
+    static const page_setting setting = page_from_environment();
+    return setting;
 }
 
 std::atomic<UINT>& active_page_number() noexcept {
-    static std::atomic<UINT> number{page_from_environment()};
+    static std::atomic<UINT> number{setting_at_load().page};
     return number;
 }
 
@@ -641,6 +653,8 @@ LPSTR CharNextA(LPCSTR current) {
     if (IsDBCSLeadByte(static_cast<BYTE>(*at)) && at[1] != '\0') return at + 2;
     return at + 1;
 }
+
+bool IsAnsiCodePageSettingValid() noexcept { return setting_at_load().valid; }
 
 bool SetAnsiCodePageForTesting(UINT codePage) {
     if (!try_page(codePage)) return false;

@@ -69,6 +69,12 @@ WIN32_EXPORT LPSTR CharNextA(LPCSTR current);
 
 }  // extern "C"
 
+// Whether XMLXSL_ACP, as read at load, was unset or named a supported page:
+// false when it was set to anything else (an empty value included), which
+// gives 1252 all the same. Lets a host refuse a setting that the platform
+// silently replaces.
+WIN32_EXPORT bool IsAnsiCodePageSettingValid() noexcept;
+
 // Test seam: switches the process's ANSI code page as if XMLXSL_ACP had said
 // so at load. Returns false for a page that is not supported.
 WIN32_EXPORT bool SetAnsiCodePageForTesting(UINT codePage);

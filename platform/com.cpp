@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "platform/exception_status.h"
 
 extern "C" {
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -65,17 +66,11 @@ com_ptr<IUnknown> find_class_object(REFCLSID clsid, DWORD clsctx) {
     return {};
 }
 
-// The one place where an exception from the tables (std::bad_alloc) or the
-// lock (std::system_error) becomes a status.
+// An exception from the tables (std::bad_alloc) or the lock
+// (std::system_error) as a status.
 template <typename Body>
 HRESULT status_of(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return status_of_call(std::forward<Body>(body), E_OUTOFMEMORY, E_UNEXPECTED);
 }
 
 }  // namespace

@@ -8,11 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "platform/file_seam.h"
+#include "platform/full_path.h"
 
 namespace {
 
@@ -110,6 +109,55 @@ int open_flags(UINT openFlags) noexcept {
     return flags;
 }
 
+// The flock operation for the share flags (MFC's share modes are a 3-bit
+// field, not separate bits), or 0 for none.
+int lock_operation(UINT openFlags) noexcept {
+    switch (openFlags & 0x0070u) {
+        case CFile::shareDenyWrite:
+            return LOCK_SH;
+        case CFile::shareDenyNone:
+            return 0;
+        default:
+            return LOCK_EX;
+    }
+}
+
+// Opens, refuses a folder, takes the lock and only then truncates. Returns
+// the descriptor, or -1 with cause and osError set. Allocates
+// nothing, so that a file can be closed and opened again without a moment
+// in which memory could run out between the two.
+int open_locked(const char* path, UINT openFlags, int& cause, int& osError) noexcept {
+    auto fail = [&](int failedCause, int failedError) {
+        cause = failedCause;
+        osError = failedError;
+        return -1;
+    };
+    int opened;
+    do {
+        opened = gFileSystemCalls.open(path, open_flags(openFlags), 0666);
+    } while (opened < 0 && errno == EINTR);
+    if (opened < 0) return fail(cause_of(errno), errno);
+    unique_descriptor descriptor(opened);
+
+    // A folder opens read-only at the system level; Windows refuses it.
+    struct stat status;
+    if (fstat(descriptor.get(), &status) != 0) return fail(cause_of(errno), errno);
+    if (S_ISDIR(status.st_mode)) return fail(CFileException::accessDenied, EISDIR);
+
+    if (const int operation = lock_operation(openFlags); operation != 0) {
+        int locked;
+        do {
+            locked = gFileSystemCalls.flock(descriptor.get(), operation | LOCK_NB);
+        } while (locked != 0 && errno == EINTR);
+        if (locked != 0) return fail(cause_of(errno), errno);
+    }
+
+    // A device such as /dev/null has nothing to truncate and refuses it.
+    bool truncate = (openFlags & CFile::modeCreate) && !(openFlags & CFile::modeNoTruncate) && S_ISREG(status.st_mode);
+    if (truncate && gFileSystemCalls.ftruncate(descriptor.get(), 0) != 0) return fail(cause_of(errno), errno);
+    return descriptor.release();
+}
+
 }  // namespace
 
 file_system_calls real_file_system_calls() noexcept { return kSystemCalls; }
@@ -166,39 +214,25 @@ BOOL CFile::Open(LPCSTR fileName, UINT openFlags, CFileException* error) {
     if (IsOpen()) return fail(CFileException::genericException, 0);
     if (fileName == nullptr) return fail(CFileException::badPath, 0);
 
-    std::filesystem::path absolute(fileName);
-    if (absolute.is_relative()) {
-        std::error_code failure;
-        std::filesystem::path workingDirectory = std::filesystem::current_path(failure);
-        if (failure) return fail(CFileException::badPath, failure.value());
-        absolute = workingDirectory / absolute;
-    }
-
-    int opened;
-    do {
-        opened = gFileSystemCalls.open(fileName, open_flags(openFlags), 0666);
-    } while (opened < 0 && errno == EINTR);
-    if (opened < 0) return fail(cause_of(errno), errno);
-    unique_descriptor descriptor(opened);
-
-    // A folder opens read-only at the system level; Windows refuses it.
-    struct stat status;
-    if (fstat(descriptor.get(), &status) != 0) return fail(cause_of(errno), errno);
-    if (S_ISDIR(status.st_mode)) return fail(CFileException::accessDenied, EISDIR);
-
-    int locked;
-    do {
-        locked = gFileSystemCalls.flock(descriptor.get(), LOCK_EX | LOCK_NB);
-    } while (locked != 0 && errno == EINTR);
-    if (locked != 0) return fail(cause_of(errno), errno);
-
-    // A device such as /dev/null has nothing to truncate and refuses it.
-    bool truncate = (openFlags & modeCreate) && !(openFlags & modeNoTruncate) && S_ISREG(status.st_mode);
-    if (truncate && gFileSystemCalls.ftruncate(descriptor.get(), 0) != 0) return fail(cause_of(errno), errno);
-
-    path_ = absolute.lexically_normal().string();
-    descriptor_ = descriptor.release();
+    // Made before the open, so that a lack of memory leaves nothing open.
+    std::string path = FullPathName(fileName);
+    if (path.empty() && *fileName != '\0') return fail(CFileException::badPath, 0);
+    int cause = CFileException::none;
+    int osError = 0;
+    const int descriptor = open_locked(fileName, openFlags, cause, osError);
+    if (descriptor < 0) return fail(cause, osError);
+    path_ = std::move(path);
+    descriptor_ = descriptor;
     return TRUE;
+}
+
+BOOL CFile::Reopen(UINT openFlags) noexcept {
+    Abort();
+    if (path_.empty()) return FALSE;
+    int cause = CFileException::none;
+    int osError = 0;
+    descriptor_ = open_locked(path_.c_str(), openFlags, cause, osError);
+    return IsOpen() ? TRUE : FALSE;
 }
 
 void CFile::Close() {
@@ -241,6 +275,23 @@ std::uint64_t CFile::SeekToBegin() {
     if (!IsOpen()) throw_file_error(EBADF, path_);
     if (lseek(descriptor_, 0, SEEK_SET) < 0) throw_file_error(errno, path_);
     return 0;
+}
+
+std::uint64_t CFile::SeekToEnd() {
+    if (!IsOpen()) throw_file_error(EBADF, path_);
+    const off_t end = lseek(descriptor_, 0, SEEK_END);
+    if (end < 0) throw_file_error(errno, path_);
+    return static_cast<std::uint64_t>(end);
+}
+
+void CFile::SetLength(std::uint64_t length) {
+    if (!IsOpen()) throw_file_error(EBADF, path_);
+    if (length > static_cast<std::uint64_t>(INT64_MAX)) throw_file_error(EINVAL, path_);
+    int cut;
+    do {
+        cut = gFileSystemCalls.ftruncate(descriptor_, static_cast<std::int64_t>(length));
+    } while (cut != 0 && errno == EINTR);
+    if (cut != 0) throw_file_error(errno, path_);
 }
 
 void CFile::Flush() {
@@ -330,4 +381,9 @@ void CStdioFile::Write(const void* buffer, UINT count) {
 std::uint64_t CStdioFile::SeekToBegin() {
     discardReadAhead();
     return CFile::SeekToBegin();
+}
+
+std::uint64_t CStdioFile::SeekToEnd() {
+    discardReadAhead();
+    return CFile::SeekToEnd();
 }

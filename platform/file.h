@@ -1,9 +1,10 @@
 #pragma once
 
-// The file object of the XML file functions and the text loaders: every open
-// is share-exclusive. Open reports failure by its result; Read, Write,
-// SeekToBegin, Flush and Close raise CFileException on an input or output
-// error, and all but Close raise invalidFile on an object that is not open.
+// The file object of the XML file functions and the text loaders: an open is
+// share-exclusive unless it asks to share. Open reports failure by its
+// result; Read, Write, the seeks, SetLength, Flush and Close raise
+// CFileException on an input or output error, and all but Close raise
+// invalidFile on an object that is not open.
 
 #include <cstdint>
 #include <exception>
@@ -48,6 +49,8 @@ public:
         modeWrite = 0x0001,
         modeReadWrite = 0x0002,
         shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyNone = 0x0040,
         modeCreate = 0x1000,
         modeNoTruncate = 0x2000,
         typeText = 0x4000,
@@ -60,14 +63,24 @@ public:
     // Closes an open file, ignoring any error.
     virtual ~CFile();
 
-    // Opens share-exclusive whatever the share flag: the lock is taken right
-    // after the open, and an open whose lock is refused (sharingViolation)
-    // fails. modeCreate creates a missing file and truncates an existing one
-    // (unless modeNoTruncate) only once the lock is held; without it the file
-    // must exist. A folder never opens (accessDenied). An object that is
-    // already open refuses a second Open and keeps its file. On failure the
-    // object is as before and *error, when given, says why.
+    // The lock is taken right after the open, and an open whose lock is
+    // refused (sharingViolation) fails. Share-exclusive (flock LOCK_EX) is
+    // what every share flag but two gives: shareDenyWrite takes a shared lock
+    // (LOCK_SH), so such openers read side by side while an exclusive opener
+    // and they exclude each other; shareDenyNone takes no lock, for a device
+    // or pipe that other programs write as well. modeCreate creates a missing
+    // file and truncates an existing one (unless modeNoTruncate) only once
+    // the lock is held; without it the file must exist. A folder never opens
+    // (accessDenied). An object that is already open refuses a second Open
+    // and keeps its file. On failure the object is as before and *error,
+    // when given, says why.
     BOOL Open(LPCSTR fileName, UINT openFlags, CFileException* error = nullptr);
+    // Closes the file, ignoring any error (its content is about to be
+    // replaced or only read), and opens the path it recorded again as Open
+    // does. Allocates nothing, so memory cannot run out between the close
+    // and the open. FALSE when the open fails or nothing was ever opened; the
+    // object is closed then and keeps its path for another Reopen.
+    BOOL Reopen(UINT openFlags) noexcept;
     // Raises if the system reports an error on closing, which can mean lost
     // data; the object is closed either way. Nothing happens when closed.
     virtual void Close();
@@ -80,6 +93,12 @@ public:
     // Writes every byte or raises (diskFull when the device takes no more).
     virtual void Write(const void* buffer, UINT count);
     virtual std::uint64_t SeekToBegin();
+    // Moves to the end and returns the new position, the file's length;
+    // badSeek for a pipe or terminal.
+    virtual std::uint64_t SeekToEnd();
+    // Cuts or extends the file (an extension reads as zero bytes and
+    // reserves no space) and leaves the position where it was.
+    virtual void SetLength(std::uint64_t length);
     // Commits the written data to the device; raises when that fails, not
     // for a device or pipe that has nothing to commit.
     virtual void Flush();
@@ -110,6 +129,7 @@ public:
     UINT Read(void* buffer, UINT count) override;
     void Write(const void* buffer, UINT count) override;
     std::uint64_t SeekToBegin() override;
+    std::uint64_t SeekToEnd() override;
 
 private:
     void discardReadAhead() noexcept;

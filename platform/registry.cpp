@@ -243,10 +243,8 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
         if (values != nullptr) {
             if (auto found = values->find(name); found != values->end()) stored = &found->second;
         }
-        if (stored == nullptr) {
-            if (size != nullptr) *size = 0;
-            return ERROR_FILE_NOT_FOUND;
-        }
+        // As on Windows, a missing value leaves *size as it was.
+        if (stored == nullptr) return ERROR_FILE_NOT_FOUND;
 
         const regfile::value& value = *stored;
         std::string ansi;

@@ -30,7 +30,12 @@ public:
         VariantInit(&value_);
         return out;
     }
-    void reset() noexcept { VariantClear(&value_); }
+    // VariantClear leaves the payload's bytes behind, as on Windows; an owner
+    // hands out none of them.
+    void reset() noexcept {
+        VariantClear(&value_);
+        VariantInit(&value_);
+    }
     void reset(const VARIANT& owned) noexcept {
         VariantClear(&value_);
         value_ = owned;

@@ -89,7 +89,8 @@ HRESULT VariantClear(VARIANT* variant) {
             variant->punkVal->Release();
         }
     }
-    VariantInit(variant);
+    // Windows sets the type alone; the other bytes keep what they held.
+    variant->vt = VT_EMPTY;
     return S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace std::string_literals;
@@ -61,15 +62,20 @@ TEST(XmlxslAcpChild, ReportsThePageTakenAtLoad) {
     const char* expected = std::getenv("XMLXSL_EXPECTED_ACP");
     if (!expected) GTEST_SKIP() << "started by the XmlxslAcp cases";
     EXPECT_EQ(GetACP(), std::stoul(expected));
+    EXPECT_EQ(IsAnsiCodePageSettingValid(), std::getenv("XMLXSL_EXPECTED_VALID") != nullptr);
 }
 
-// Each value goes to a child process of this program, which takes the page at its load.
+// Each value goes to a child process of this program, which takes the page
+// at its load and says whether the setting was valid.
 TEST(XmlxslAcp, SelectsThePageAtLoad) {
-    const std::pair<const char*, UINT> values[] = {{nullptr, 1252}, {"932", 932},    {"1250", 1250},
-                                                   {"437", 1252},   {"65001", 1252}, {"", 1252},
-                                                   {"932x", 1252},  {" 932", 1252},  {"4294968228", 1252}};
-    for (auto [value, page] : values) {
-        const std::string command = (value ? "env XMLXSL_ACP='" + std::string(value) + "'" : "env -u XMLXSL_ACP") +
+    const std::tuple<const char*, UINT, bool> values[] = {
+        {nullptr, 1252, true}, {"932", 932, true},    {"1250", 1250, true}, {"437", 1252, false},
+        {"65001", 1252, false}, {"", 1252, false},    {"932x", 1252, false}, {" 932", 1252, false},
+        {"4294968228", 1252, false}};
+    for (auto [value, page, valid] : values) {
+        const std::string command = std::string("env -u XMLXSL_ACP -u XMLXSL_EXPECTED_VALID") +
+                                    (value ? " XMLXSL_ACP='" + std::string(value) + "'" : "") +
+                                    (valid ? " XMLXSL_EXPECTED_VALID=1" : "") +
                                     " XMLXSL_EXPECTED_ACP=" + std::to_string(page) + " '" +
                                     std::filesystem::read_symlink("/proc/self/exe").string() +
                                     "' --gtest_filter=XmlxslAcpChild.* > /dev/null";

@@ -105,6 +105,44 @@ TEST_F(FileTest, LockBlocksAnotherProcessUntilCloseOrDestruction) {
     EXPECT_TRUE(can_lock_from_another_process(path()));
 }
 
+TEST_F(FileTest, SharedReadersOpenSideBySideAndDenyNoneTakesNoLock) {
+    write_file(path(), "x");
+    CFile first, second, unlocked;
+    ASSERT_TRUE(first.Open(path().c_str(), CFile::modeRead | CFile::shareDenyWrite));
+    ASSERT_TRUE(second.Open(path().c_str(), CFile::modeRead | CFile::shareDenyWrite));
+    EXPECT_FALSE(can_lock_from_another_process(path()));
+    EXPECT_TRUE(std::system(("flock -s -n '" + path() + "' true").c_str()) == 0);
+    first.Close();
+    second.Close();
+    ASSERT_TRUE(first.Open(path().c_str(), CFile::modeWrite));
+    ASSERT_TRUE(unlocked.Open(path().c_str(), CFile::modeWrite | CFile::shareDenyNone));
+    unlocked.Close();
+    first.Close();
+    ASSERT_TRUE(unlocked.Open(path().c_str(), CFile::modeWrite | CFile::shareDenyNone));
+    EXPECT_TRUE(can_lock_from_another_process(path()));
+}
+
+TEST_F(FileTest, SetLengthCutsAndExtendsWhereSeekToEndFindsTheEnd) {
+    write_file(path(), "abcdef");
+    CFile file;
+    ASSERT_TRUE(file.Open(path().c_str(), CFile::modeReadWrite));
+    char buffer[8];
+    ASSERT_EQ(2u, file.Read(buffer, 2));
+    file.SetLength(4);
+    EXPECT_EQ(2u, file.Read(buffer, sizeof buffer));
+    EXPECT_EQ("cd", std::string(buffer, 2));
+    file.SetLength(6);
+    EXPECT_EQ(6u, file.SeekToEnd());
+    file.Write("g", 1);
+    file.Close();
+    EXPECT_EQ(std::string("abcd\0\0g", 7), read_file(path()));
+    EXPECT_EQ(CFileException::invalidFile, caught_file_exception([&] { file.SetLength(0); }).m_cause);
+
+    ASSERT_EQ(0, std::system(("mkfifo '" + path("fifo") + "'").c_str()));
+    ASSERT_TRUE(file.Open(path("fifo").c_str(), CFile::modeReadWrite));
+    EXPECT_EQ(CFileException::badSeek, caught_file_exception([&] { file.SeekToEnd(); }).m_cause);
+}
+
 TEST_F(FileTest, CreateTruncatesUnlessAskedNotToAndAnOpenObjectRefusesAnotherOpen) {
     write_file(path(), "old content");
     CFile file;
@@ -222,7 +260,7 @@ void refuse_truncate(file_system_calls& calls) { calls.ftruncate = failing<EIO>(
 
 using E = CFileException;
 constexpr UINT kRead = CFile::modeRead, kWrite = CFile::modeWrite, kReadWrite = CFile::modeReadWrite,
-               kCreate = CFile::modeCreate | CFile::modeWrite;
+               kCreate = CFile::modeCreate | CFile::modeWrite, kShared = CFile::shareDenyWrite;
 
 INSTANTIATE_TEST_SUITE_P(
     CFileOpen, RefusedOpen,
@@ -231,6 +269,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"ReadWhileWritten", kWrite, kFile, nullptr, kRead, E::sharingViolation, EWOULDBLOCK},
                       Refusal{"CreateWhileReadWrite", kReadWrite, kFile, nullptr, kCreate | kReadWrite,
                               E::sharingViolation, EWOULDBLOCK},
+                      Refusal{"ExclusiveWhileShared", kRead | kShared, kFile, nullptr, kRead, E::sharingViolation,
+                              EWOULDBLOCK},
+                      Refusal{"SharedWhileExclusive", kRead, kFile, nullptr, kRead | kShared, E::sharingViolation,
+                              EWOULDBLOCK},
                       Refusal{"FolderRead", {}, kFolder, nullptr, kRead, E::accessDenied, EISDIR},
                       Refusal{"FolderWrite", {}, kFolder, nullptr, kWrite, E::accessDenied, EISDIR},
                       Refusal{"FolderReadWrite", {}, kFolder, nullptr, kReadWrite, E::accessDenied, EISDIR},
@@ -372,6 +414,8 @@ TEST_F(FileTest, OtherOperationsAccountForReadAhead) {
     char buffer[32];
     EXPECT_EQ(4u, file.Read(buffer, 4));
     EXPECT_EQ("two\n", std::string(buffer, 4));
+    EXPECT_EQ(14u, file.SeekToEnd());
+    EXPECT_FALSE(file.ReadString(line));
     EXPECT_EQ(0u, file.SeekToBegin());
     ASSERT_TRUE(file.ReadString(line));
     EXPECT_EQ("one", line);
@@ -380,6 +424,29 @@ TEST_F(FileTest, OtherOperationsAccountForReadAhead) {
     EXPECT_EQ("", line);
     file.Close();
     EXPECT_EQ("one\nTWO\nthree\n", read_file(path()));
+}
+
+// The same-name rewrite of an XML file closes and opens again without a
+// moment in which memory could run out; a refused reopen leaves it closed.
+TEST_F(FileTest, ReopenOpensTheRecordedPathAgainTruncatingOnlyWithTheLock) {
+    write_file(path(), "old");
+    CFile file;
+    EXPECT_FALSE(file.Reopen(CFile::modeRead));
+    ASSERT_TRUE(file.Open(path().c_str(), CFile::modeRead));
+    ASSERT_TRUE(file.Reopen(CFile::modeCreate | CFile::modeWrite));
+    EXPECT_EQ(read_file(path()), "");
+    EXPECT_FALSE(can_lock_from_another_process(path()));
+    file.Write("new", 3);
+    file.Close();
+
+    CFile other;
+    ASSERT_TRUE(other.Open(path().c_str(), CFile::modeRead));
+    EXPECT_FALSE(file.Reopen(CFile::modeCreate | CFile::modeWrite));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(read_file(path()), "new");
+    other.Close();
+    EXPECT_TRUE(file.Reopen(CFile::modeRead));
+    EXPECT_EQ(file.GetFilePath(), path());
 }
 
 }  // namespace

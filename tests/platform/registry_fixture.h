@@ -18,6 +18,7 @@
 #include "platform/codepage.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
+#include "platform/unique_hkey.h"
 
 class RegistryFileTest : public ::testing::Test {
 protected:
@@ -44,10 +45,6 @@ protected:
     std::filesystem::path folder_;
 };
 
-struct hkey_close {
-    void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-using unique_hkey = std::unique_ptr<HKEY__, hkey_close>;
 
 // Opens root\subKey, expecting it to open.
 inline unique_hkey open_key(HKEY root, const char* subKey, REGSAM sam = KEY_READ) {

@@ -58,8 +58,9 @@ TEST_F(RegQueryValueExA, FollowsTheSizeProtocol) {
     }
     EXPECT_EQ(query("Count", &type, nullptr, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_DWORD);
+    size = 77;
     EXPECT_EQ(query("Missing", &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(size, 77u);
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(query(nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
 }
