@@ -2,15 +2,13 @@
 
 #include <limits>
 
-#include "interface/status.h"
+#include "codeplug/status.h"
 #include "platform/ansi.h"
 #include "platform/unique_bstr.h"
 #include "platform/unique_safearray.h"
 #include "platform/unique_variant.h"
 
 namespace {
-
-DWORD as_status(HRESULT result) { return static_cast<DWORD>(result); }
 
 // A new array variant owning a one-dimensional array of count variants.
 bool make_vector(ULONG count, VARIANT* out) {
@@ -58,14 +56,14 @@ CodeplugReader::CodeplugReader(const CDocumentServer& wrapper, IDocumentServer* 
 DWORD CodeplugReader::ReadDocument(BSTR text) {
     if (!wrapper_.IsOpen()) return XMLXSL_E_NOTOPEN;
     server_->Reset();
-    if (HRESULT ready = server_->Initialize(); !IsServerSuccess(ready)) return as_status(ready);
-    if (HRESULT loaded = server_->LoadXML(text); !IsServerSuccess(loaded)) {
+    if (DWORD ready = FromServerStatus(server_->Initialize()); !IsLibrarySuccess(ready)) return ready;
+    if (DWORD loaded = FromServerStatus(server_->LoadXML(text)); !IsLibrarySuccess(loaded)) {
         server_->Reset();
-        return as_status(loaded);
+        return loaded;
     }
     for (const RegionLayout& region : CodeplugRegions()) {
         ULONG regionNode = 0;
-        if (DWORD status = FindElement(0, 0, region.name, &regionNode); !IsServerSuccess(status)) return status;
+        if (DWORD status = FindElement(0, 0, region.name, &regionNode); !IsLibrarySuccess(status)) return status;
         for (const BlockLayout& block : region.blocks) {
             if (DWORD status = ReadBlock(regionNode, block.fieldId, block.kind); !IsLibrarySuccess(status)) {
                 server_->Reset();
@@ -79,7 +77,7 @@ DWORD CodeplugReader::ReadDocument(BSTR text) {
 DWORD CodeplugReader::ReadBlock(ULONG regionNode, LONG fieldId, BlockKind kind) {
     if (!wrapper_.IsOpen()) return XMLXSL_E_NOTOPEN;
     ULONG blockNode = 0;
-    if (DWORD status = FindElement(regionNode, 0, FieldName(fieldId), &blockNode); !IsServerSuccess(status))
+    if (DWORD status = FindElement(regionNode, 0, FieldName(fieldId), &blockNode); !IsLibrarySuccess(status))
         return status;
 
     unique_variant block;
@@ -95,10 +93,10 @@ DWORD CodeplugReader::ReadBlock(ULONG regionNode, LONG fieldId, BlockKind kind) 
             built = BuildEntryArray(blockNode, block.get(), true);
             break;
     }
-    if (IsFailure(built)) return built;
+    if (!IsLibrarySuccess(built)) return built;
 
     try {
-        if (HRESULT set = codeplug_->SetBlock(fieldId, block.get()); FAILED(set)) return as_status(set);
+        if (DWORD set = FromResult(codeplug_->SetBlock(fieldId, block.get())); !IsLibrarySuccess(set)) return set;
     } catch (...) {
         return XMLXSL_E_SETBLOCK;
     }
@@ -108,7 +106,8 @@ DWORD CodeplugReader::ReadBlock(ULONG regionNode, LONG fieldId, BlockKind kind) 
 DWORD CodeplugReader::BuildTypeArray(ULONG node, VARIANT* out) {
     if (!wrapper_.IsOpen()) return XMLXSL_E_NOTOPEN;
     LONG rows = 0;
-    if (HRESULT counted = server_->GetChildCount(node, &rows); !IsServerSuccess(counted)) return as_status(counted);
+    if (DWORD counted = FromServerStatus(server_->GetChildCount(node, &rows)); !IsLibrarySuccess(counted))
+        return counted;
 
     SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows), 0}, {3, 0}};
     unique_safearray array(rows < 0 ? nullptr : SafeArrayCreate(VT_VARIANT, 2, bounds));
@@ -116,27 +115,22 @@ DWORD CodeplugReader::BuildTypeArray(ULONG node, VARIANT* out) {
 
     for (LONG row = 0; row < rows; ++row) {
         ULONG field = 0;
-        if (HRESULT got = server_->GetChild(node, row, &field); !IsServerSuccess(got)) return as_status(got);
+        if (DWORD got = FromServerStatus(server_->GetChild(node, row, &field)); !IsLibrarySuccess(got)) return got;
         LONG id = 0;
         LONG typeCode = 0;
         LONG index[2] = {row, 0};
-        if (DWORD status = ReadNumber(field, "ID", &id); !IsServerSuccess(status)) return status;
+        if (DWORD status = ReadNumber(field, "ID", &id); !IsLibrarySuccess(status)) return status;
         if (!put_number(array.get(), index, VT_I4, id)) return XMLXSL_E_PUTELEMENT;
         index[1] = 2;
-        if (DWORD status = ReadNumber(field, "TYPE", &typeCode); !IsServerSuccess(status)) return status;
+        if (DWORD status = ReadNumber(field, "TYPE", &typeCode); !IsLibrarySuccess(status)) return status;
         if (!put_number(array.get(), index, VT_UI1, typeCode)) return XMLXSL_E_PUTELEMENT;
 
         index[1] = 1;
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_BSTR;
-        if (HRESULT got = server_->GetText(field, &value.bstrVal); !IsServerSuccess(got)) {
-            VariantClear(&value);
-            return as_status(got);
-        }
-        HRESULT put = SafeArrayPutElement(array.get(), index, &value);
-        VariantClear(&value);
-        if (FAILED(put)) return XMLXSL_E_PUTELEMENT;
+        unique_variant value;
+        value.get()->vt = VT_BSTR;
+        if (DWORD got = FromServerStatus(server_->GetText(field, &value.get()->bstrVal)); !IsLibrarySuccess(got))
+            return got;
+        if (FAILED(SafeArrayPutElement(array.get(), index, value.get()))) return XMLXSL_E_PUTELEMENT;
     }
     out->vt = VT_ARRAY | VT_VARIANT;
     out->parray = array.release();
@@ -149,7 +143,7 @@ DWORD CodeplugReader::BuildEntryArray(ULONG node, VARIANT* out, bool list) {
     if (!make_vector(2, parts.get())) return XMLXSL_E_ARRAYCREATE;
 
     ULONG infoNode = 0;
-    if (DWORD status = FindElement(node, 0, list ? "LIST_INFO" : "ENTRY_INFO", &infoNode); !IsServerSuccess(status))
+    if (DWORD status = FindElement(node, 0, list ? "LIST_INFO" : "ENTRY_INFO", &infoNode); !IsLibrarySuccess(status))
         return status;
     unique_variant info;
     if (DWORD built = BuildTypeArray(infoNode, info.get()); !IsLibrarySuccess(built)) return built;
@@ -158,15 +152,15 @@ DWORD CodeplugReader::BuildEntryArray(ULONG node, VARIANT* out, bool list) {
 
     // Every child but the info part is taken for a data item.
     LONG children = 0;
-    if (HRESULT counted = server_->GetChildCount(node, &children); !IsServerSuccess(counted))
-        return as_status(counted);
+    if (DWORD counted = FromServerStatus(server_->GetChildCount(node, &children)); !IsLibrarySuccess(counted))
+        return counted;
     unique_variant items;
     if (children < 1 || !make_vector(static_cast<ULONG>(children - 1), items.get())) return XMLXSL_E_ARRAYCREATE;
 
     for (LONG item = 0; item < children - 1; ++item) {
         ULONG itemNode = 0;
         if (DWORD status = FindElement(node, item, list ? "LIST_DATA" : "ENTRY_DATA", &itemNode);
-            !IsServerSuccess(status))
+            !IsLibrarySuccess(status))
             return status;
         unique_variant content;
         DWORD built = list ? BuildEntryArray(itemNode, content.get(), false) : BuildTypeArray(itemNode, content.get());
@@ -180,13 +174,14 @@ DWORD CodeplugReader::BuildEntryArray(ULONG node, VARIANT* out, bool list) {
 }
 
 DWORD CodeplugReader::FindElement(ULONG parent, LONG index, std::string_view name, ULONG* node) {
-    return as_status(server_->FindElement(parent, index, node, names_.get(name)));
+    return FromServerStatus(server_->FindElement(parent, index, node, names_.get(name)));
 }
 
 DWORD CodeplugReader::ReadNumber(ULONG node, std::string_view name, LONG* value) {
     unique_bstr text;
-    if (HRESULT got = server_->GetAttribute(node, names_.get(name), text.put()); !IsServerSuccess(got))
-        return as_status(got);
+    if (DWORD got = FromServerStatus(server_->GetAttribute(node, names_.get(name), text.put()));
+        !IsLibrarySuccess(got))
+        return got;
     *value = ParseAttributeNumber(to_ansi(text.get()));
-    return 0x00040400;
+    return XMLXSL_S_OK;
 }

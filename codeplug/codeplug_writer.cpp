@@ -1,24 +1,23 @@
 #include "codeplug/codeplug_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <new>
 
-#include "interface/status.h"
+#include "codeplug/status.h"
 #include "platform/ansi.h"
 #include "platform/unique_variant.h"
+#include "platform/xml_narrowing.h"
 #include "resourcemanager/resourcemanager.h"
 
 namespace {
 
 constexpr LONG kWithDeclaration = 1;
-constexpr DWORD kServerOk = 0x00040400;
 
 std::string_view decimal(LONG value, char (&buffer)[16]) {
     auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return {buffer, static_cast<std::size_t>(end - buffer)};
 }
-
-DWORD as_status(HRESULT result) { return static_cast<DWORD>(result); }
 
 // The TYPE array inside a block variant: an array variant holding two
 // dimensions whose second has exactly three columns; null otherwise.
@@ -85,7 +84,27 @@ DWORD read_type_row(SAFEARRAY* rows, LONG row, TypeRow& cells) {
     index[1] = 1;
     if (FAILED(SafeArrayGetElement(rows, index, cells.value.put())) || cells.value.get()->vt != VT_BSTR)
         return XMLXSL_E_GETELEMENT;
+    // A U+0000 would cut the value short in the document and a lone
+    // surrogate is no character: either would lose the value silently.
+    const BSTR value = cells.value.get()->bstrVal;
+    if (!IsXmlText(value, SysStringLen(value))) return XMLXSL_E_GETELEMENT;
     return XMLXSL_S_OK;
+}
+
+// XML 1.0 allows these characters not even as references, so one in a
+// display name or value would make the report's XML unreadable to the
+// stylesheet passes. They show as U+FFFD instead. Null when the text holds
+// none, which is nearly always.
+unique_bstr printable(BSTR text) {
+    auto forbidden = [](OLECHAR c) {
+        return (c >= 0x01 && c <= 0x1F && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
+    };
+    const UINT length = SysStringLen(text);
+    if (std::none_of(text, text + length, forbidden)) return unique_bstr();
+    unique_bstr shown(SysAllocStringLen(text, length));
+    if (!shown) throw std::bad_alloc();
+    std::replace_if(shown.get(), shown.get() + length, forbidden, u'\uFFFD');
+    return shown;
 }
 
 }  // namespace
@@ -100,58 +119,54 @@ CodeplugWriter::CodeplugWriter(const CDocumentServer& wrapper, IDocumentServer* 
 DWORD CodeplugWriter::WriteDocument(BSTR* text) {
     if (!wrapper_.IsOpen()) return XMLXSL_E_NOTOPEN;
     server_->Reset();
-    if (HRESULT ready = server_->Initialize(); !IsServerSuccess(ready)) return as_status(ready);
+    if (DWORD ready = FromServerStatus(server_->Initialize()); !IsLibrarySuccess(ready)) return ready;
 
     ULONG root = 0;
-    DWORD status = as_status(server_->NewDocument());
-    if (IsServerSuccess(status)) status = CreateElement(0, "TORVALE_CODEPLUG", &root);
-    if (IsServerSuccess(status)) status = SetAttribute(root, "VERSION", std::string_view("1.0"));
-    if (IsServerSuccess(status)) status = WriteRegions(root);
-    if (IsServerSuccess(status)) status = Indent(root, 0);
-    if (!IsServerSuccess(status)) {
+    DWORD status = FromServerStatus(server_->NewDocument());
+    if (IsLibrarySuccess(status)) status = CreateElement(0, "TORVALE_CODEPLUG", &root);
+    if (IsLibrarySuccess(status)) status = SetAttribute(root, "VERSION", std::string_view("1.0"));
+    if (IsLibrarySuccess(status)) status = WriteRegions(root);
+    if (IsLibrarySuccess(status)) status = Indent(root, 0);
+    if (!IsLibrarySuccess(status)) {
         server_->Reset();
         return status;
     }
-    if (HRESULT got = server_->GetXML(text, kWithDeclaration); !IsServerSuccess(got)) return as_status(got);
-    return XMLXSL_S_OK;
+    return FromServerStatus(server_->GetXML(text, kWithDeclaration));
 }
 
-// Gives a server success status, or the first failure: a server status or a
-// failed block's status.
 DWORD CodeplugWriter::WriteRegions(ULONG root) {
     char number[16];
     depth_ = 1;
     for (const RegionLayout& region : CodeplugRegions()) {
         ULONG regionNode = 0;
-        if (DWORD status = Indent(root, depth_); !IsServerSuccess(status)) return status;
-        if (DWORD status = CreateElement(root, region.name, &regionNode); !IsServerSuccess(status)) return status;
+        if (DWORD status = Indent(root, depth_); !IsLibrarySuccess(status)) return status;
+        if (DWORD status = CreateElement(root, region.name, &regionNode); !IsLibrarySuccess(status)) return status;
         ++depth_;
         for (const BlockLayout& block : region.blocks) {
             ULONG blockNode = 0;
-            if (DWORD status = Indent(regionNode, depth_); !IsServerSuccess(status)) return status;
+            if (DWORD status = Indent(regionNode, depth_); !IsLibrarySuccess(status)) return status;
             if (DWORD status = CreateElement(regionNode, FieldName(block.fieldId), &blockNode);
-                !IsServerSuccess(status))
+                !IsLibrarySuccess(status))
                 return status;
-            if (DWORD status = SetAttribute(blockNode, "ID", decimal(block.fieldId, number));
-                !IsServerSuccess(status))
+            if (DWORD status = SetAttribute(blockNode, "ID", decimal(block.fieldId, number)); !IsLibrarySuccess(status))
                 return status;
             ++depth_;
             DWORD written = WriteBlock(block.fieldId, block.kind, blockNode);
             --depth_;
             if (!IsLibrarySuccess(written)) return written;
-            if (DWORD status = Indent(blockNode, depth_); !IsServerSuccess(status)) return status;
+            if (DWORD status = Indent(blockNode, depth_); !IsLibrarySuccess(status)) return status;
         }
         --depth_;
-        if (DWORD status = Indent(regionNode, depth_); !IsServerSuccess(status)) return status;
+        if (DWORD status = Indent(regionNode, depth_); !IsLibrarySuccess(status)) return status;
     }
-    return kServerOk;
+    return XMLXSL_S_OK;
 }
 
 DWORD CodeplugWriter::WriteBlock(LONG fieldId, BlockKind kind, ULONG blockNode) {
     if (!wrapper_.IsOpen()) return XMLXSL_E_NOTOPEN;
     unique_variant block;
     try {
-        if (HRESULT got = codeplug_->GetBlock(fieldId, block.put()); FAILED(got)) return as_status(got);
+        if (DWORD got = FromResult(codeplug_->GetBlock(fieldId, block.put())); !IsLibrarySuccess(got)) return got;
     } catch (...) {
         return XMLXSL_E_GETBLOCK;
     }
@@ -177,9 +192,9 @@ DWORD CodeplugWriter::WriteTypeArray(ULONG node, VARIANT* block) {
 
     for (LONG row = first; row <= last; ++row) {
         TypeRow cells;
-        if (DWORD status = read_type_row(rows, row, cells); status != XMLXSL_S_OK) return status;
+        if (DWORD status = read_type_row(rows, row, cells); !IsLibrarySuccess(status)) return status;
         if (DWORD status = WriteField(node, cells.fieldId, cells.typeCode, cells.value.get()->bstrVal);
-            status != XMLXSL_S_OK)
+            !IsLibrarySuccess(status))
             return status;
     }
     return XMLXSL_S_OK;
@@ -194,14 +209,14 @@ DWORD CodeplugWriter::WriteEntryArray(ULONG node, VARIANT* block, bool list) {
     if (FAILED(SafeArrayGetElement(parts, &index, info.put()))) return XMLXSL_E_GETELEMENT;
 
     ULONG infoNode = 0;
-    if (DWORD status = Indent(node, depth_); !IsServerSuccess(status)) return status;
-    if (DWORD status = CreateElement(node, list ? "LIST_INFO" : "ENTRY_INFO", &infoNode); !IsServerSuccess(status))
+    if (DWORD status = Indent(node, depth_); !IsLibrarySuccess(status)) return status;
+    if (DWORD status = CreateElement(node, list ? "LIST_INFO" : "ENTRY_INFO", &infoNode); !IsLibrarySuccess(status))
         return status;
     ++depth_;
     DWORD written = WriteTypeArray(infoNode, info.get());
     --depth_;
-    if (IsFailure(written)) return written;
-    if (DWORD status = Indent(infoNode, depth_); !IsServerSuccess(status)) return status;
+    if (!IsLibrarySuccess(written)) return written;
+    if (DWORD status = Indent(infoNode, depth_); !IsLibrarySuccess(status)) return status;
 
     index = 1;
     unique_variant data;
@@ -217,42 +232,41 @@ DWORD CodeplugWriter::WriteEntryArray(ULONG node, VARIANT* block, bool list) {
         unique_variant content;
         if (FAILED(SafeArrayGetElement(items, &item, content.put()))) return XMLXSL_E_GETELEMENT;
         ULONG itemNode = 0;
-        if (DWORD status = Indent(node, depth_); !IsServerSuccess(status)) return status;
+        if (DWORD status = Indent(node, depth_); !IsLibrarySuccess(status)) return status;
         if (DWORD status = CreateElement(node, list ? "LIST_DATA" : "ENTRY_DATA", &itemNode);
-            !IsServerSuccess(status))
+            !IsLibrarySuccess(status))
             return status;
         ++depth_;
         written = list ? WriteEntryArray(itemNode, content.get(), false) : WriteTypeArray(itemNode, content.get());
         --depth_;
-        if (IsFailure(written)) return written;
-        if (DWORD status = Indent(itemNode, depth_); !IsServerSuccess(status)) return status;
+        if (!IsLibrarySuccess(written)) return written;
+        if (DWORD status = Indent(itemNode, depth_); !IsLibrarySuccess(status)) return status;
     }
     return XMLXSL_S_OK;
 }
 
 DWORD CodeplugWriter::WriteField(ULONG node, LONG fieldId, BYTE typeCode, BSTR value) {
     ULONG fieldNode = 0;
-    if (DWORD status = Indent(node, depth_); !IsServerSuccess(status)) return status;
-    if (DWORD status = CreateElement(node, FieldName(fieldId), &fieldNode); !IsServerSuccess(status)) return status;
+    if (DWORD status = Indent(node, depth_); !IsLibrarySuccess(status)) return status;
+    if (DWORD status = CreateElement(node, FieldName(fieldId), &fieldNode); !IsLibrarySuccess(status)) return status;
     if (mode_ == ExportMode::Report) return WriteReportField(fieldNode, fieldId, value);
 
     char number[16];
-    if (DWORD status = SetAttribute(fieldNode, "ID", decimal(fieldId, number)); !IsServerSuccess(status))
+    if (DWORD status = SetAttribute(fieldNode, "ID", decimal(fieldId, number)); !IsLibrarySuccess(status))
         return status;
-    if (DWORD status = SetAttribute(fieldNode, "TYPE", decimal(typeCode, number)); !IsServerSuccess(status))
+    if (DWORD status = SetAttribute(fieldNode, "TYPE", decimal(typeCode, number)); !IsLibrarySuccess(status))
         return status;
-    if (HRESULT set = server_->SetText(fieldNode, value); !IsServerSuccess(set)) return as_status(set);
-    return XMLXSL_S_OK;
+    return FromServerStatus(server_->SetText(fieldNode, value));
 }
 
 DWORD CodeplugWriter::WriteReportField(ULONG fieldNode, LONG fieldId, BSTR value) {
     // A display name that cannot be had is no failure: the table name shows.
     unique_variant name;
-    HRESULT named = GetFieldName(fieldId, language_, name.put());
-    DWORD status = SUCCEEDED(named) && name.get()->vt == VT_BSTR
-                       ? SetAttribute(fieldNode, "DISPLAY_NAME", name.get()->bstrVal)
-                       : SetAttribute(fieldNode, "DISPLAY_NAME", names_.get(FieldName(fieldId)));
-    if (!IsServerSuccess(status)) return status;
+    const bool named = IsResultSuccess(GetFieldName(fieldId, language_, name.put())) && name.vt() == VT_BSTR;
+    unique_bstr shownName = named ? printable(name.get()->bstrVal) : unique_bstr();
+    BSTR displayName = !named ? names_.get(FieldName(fieldId)) : shownName ? shownName.get() : name.get()->bstrVal;
+    if (DWORD status = SetAttribute(fieldNode, "DISPLAY_NAME", displayName); !IsLibrarySuccess(status))
+        return status;
 
     unique_variant english;
     english.get()->vt = VT_BSTR;
@@ -262,19 +276,20 @@ DWORD CodeplugWriter::WriteReportField(ULONG fieldNode, LONG fieldId, BSTR value
     shownValue.get()->bstrVal = SysAllocStringLen(value, SysStringLen(value));
     if (shownValue.get()->bstrVal == nullptr && value != nullptr) throw std::bad_alloc();
     unique_variant text;
-    if (HRESULT translated = TranslateChoice(fieldId, english.get(), shownValue.get(), language_, text.put());
-        FAILED(translated))
-        return as_status(translated);
+    if (DWORD translated =
+            FromResult(TranslateChoice(fieldId, english.get(), shownValue.get(), language_, text.put()));
+        !IsLibrarySuccess(translated))
+        return translated;
     // A translator that succeeds without giving a text leaves the value shown.
-    BSTR shown = text.get()->vt == VT_BSTR ? text.get()->bstrVal : value;
-    if (HRESULT set = server_->SetText(fieldNode, shown); !IsServerSuccess(set)) return as_status(set);
-    return XMLXSL_S_OK;
+    BSTR shown = text.vt() == VT_BSTR ? text.get()->bstrVal : value;
+    unique_bstr shownText = printable(shown);
+    return FromServerStatus(server_->SetText(fieldNode, shownText ? shownText.get() : shown));
 }
 
-DWORD CodeplugWriter::Indent(ULONG node, LONG depth) { return as_status(server_->AppendIndent(node, depth)); }
+DWORD CodeplugWriter::Indent(ULONG node, LONG depth) { return FromServerStatus(server_->AppendIndent(node, depth)); }
 
 DWORD CodeplugWriter::CreateElement(ULONG parent, std::string_view name, ULONG* node) {
-    return as_status(server_->CreateElement(parent, node, names_.get(name)));
+    return FromServerStatus(server_->CreateElement(parent, node, names_.get(name)));
 }
 
 DWORD CodeplugWriter::SetAttribute(ULONG node, std::string_view name, std::string_view value) {
@@ -283,5 +298,5 @@ DWORD CodeplugWriter::SetAttribute(ULONG node, std::string_view name, std::strin
 }
 
 DWORD CodeplugWriter::SetAttribute(ULONG node, std::string_view name, BSTR value) {
-    return as_status(server_->SetAttribute(node, names_.get(name), value));
+    return FromServerStatus(server_->SetAttribute(node, names_.get(name), value));
 }

@@ -3,7 +3,7 @@
 #include "codeplug/codeplug_reader.h"
 #include "codeplug/codeplug_writer.h"
 #include "docserver/docserver.h"
-#include "interface/status.h"
+#include "codeplug/status.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 // The document server: an outside COM component that holds one XML document
 // at a time, builds it element by element, parses text into it and gives it
 // back as text. Every operation returns a server status, which succeeds
-// exactly when its low 16 bits are 0x0400.
+// when its top bit is clear and its low 16 bits are 0x0400 (IsServerSuccess
+// in codeplug/status.h).
 
 #include "platform/com.h"
 #include "platform/oleauto.h"
@@ -36,6 +37,3 @@ struct IDocumentServer : IUnknown {
 protected:
     ~IDocumentServer() = default;
 };
-
-// A server status succeeds exactly when its low 16 bits are 0x0400.
-constexpr bool IsServerSuccess(HRESULT status) { return (static_cast<DWORD>(status) & 0xFFFF) == 0x0400; }

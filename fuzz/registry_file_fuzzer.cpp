@@ -45,7 +45,7 @@ void check_value(HKEY key, const char* valueName) {
     DWORD size = 0xFFFF;
     const LSTATUS sized = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
     if (sized == ERROR_FILE_NOT_FOUND || sized == ERROR_BADDB) {
-        if (sized == ERROR_FILE_NOT_FOUND && size != 0) fail("a missing value has a size", valueName, sized);
+        if (sized == ERROR_FILE_NOT_FOUND && size != 0xFFFF) fail("a missing value changes the size", valueName, sized);
         return;
     }
     if (sized != ERROR_SUCCESS) fail("querying the size fails", valueName, sized);

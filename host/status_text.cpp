@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "interface/status.h"
+#include "codeplug/status.h"
 
 namespace {
 

@@ -1,9 +1,12 @@
 #include "interface/globals.h"
 #include "interface/xmlxsl.h"
+#include "platform/exception_status.h"
 #include "platform/unique_bstr.h"
 #include "platform/unique_variant.h"
 
-DWORD XMLXSL_CreateHTML(ICodeplug* codeplug, const char* templatePath, VARIANT* language, BSTR* html) {
+namespace {
+
+DWORD create_html(ICodeplug* codeplug, const char* templatePath, VARIANT* language, BSTR* html) {
     if (!gLibraryOpen) return XMLXSL_E_NOTOPEN;
     if (codeplug == nullptr || html == nullptr) return static_cast<DWORD>(E_POINTER);
 
@@ -18,20 +21,20 @@ DWORD XMLXSL_CreateHTML(ICodeplug* codeplug, const char* templatePath, VARIANT* 
     }
 
     unique_bstr xml;
-    DWORD status = XMLXSL_E_CONVERT;
-    try {
-        status = gDocumentServer.CodeplugToXml(xml.put(), codeplug, ExportMode::Report, language);
-    } catch (...) {
-        status = XMLXSL_E_CONVERT;
-    }
+    const DWORD status = status_of_call(
+        [&] { return gDocumentServer.CodeplugToXml(xml.put(), codeplug, ExportMode::Report, language); },
+        XMLXSL_E_MEMORY, XMLXSL_E_CONVERT);
     if (!IsLibrarySuccess(status)) return status;
 
-    ShortStatus generated = kShortReport;
-    try {
-        generated =
-            gXSLHandler.generate(xml.get(), templatePath == nullptr ? "" : templatePath, html, language->bstrVal);
-    } catch (...) {
-        generated = kShortReport;
-    }
+    const ShortStatus generated = status_of_call(
+        [&] { return gXSLHandler.generate(xml.get(), templatePath == nullptr ? "" : templatePath, html, language->bstrVal); },
+        kShortMemory, kShortReport);
     return WidenShortStatus(generated);
+}
+
+}  // namespace
+
+DWORD XMLXSL_CreateHTML(ICodeplug* codeplug, const char* templatePath, VARIANT* language, BSTR* html) noexcept {
+    return status_of_call([&] { return create_html(codeplug, templatePath, language, html); }, XMLXSL_E_MEMORY,
+                          XMLXSL_E_REPORT);
 }

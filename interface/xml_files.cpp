@@ -1,4 +1,4 @@
-#include <new>
+#include <memory>
 #include <string>
 
 #include "interface/globals.h"
@@ -6,7 +6,10 @@
 #include "interface/scramble.h"
 #include "interface/xmlxsl.h"
 #include "platform/ansi.h"
+#include "platform/exception_status.h"
+#include "platform/full_path.h"
 #include "platform/unique_variant.h"
+#include "platform/xml_narrowing.h"
 
 namespace {
 
@@ -18,30 +21,53 @@ constexpr UINT kReadChunk = 511;
 
 std::uintptr_t handle_of(ICodeplug* codeplug) { return reinterpret_cast<std::uintptr_t>(codeplug); }
 
-// A file object, or null when none can be made.
-std::unique_ptr<CFile> make_file() noexcept {
-    try {
-        return std::make_unique<CFile>();
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+// A converter's status; a lack of memory inside it is told as such, any
+// other exception as a failed conversion.
+template <class Conversion>
+DWORD converted(Conversion&& conversion) noexcept {
+    return status_of_call(std::forward<Conversion>(conversion), XMLXSL_E_MEMORY, XMLXSL_E_CONVERT);
 }
 
-// The same-name rewrite: closes the entry's file and opens it again for
-// writing, truncated. When that is refused, the entry keeps the file open
-// for reading if it can; otherwise the entry goes.
-DWORD reopen_for_writing(OpenXMLFiles::iterator entry) {
+// The document's text in the ANSI code page; a character that the page
+// lacks is written as a character reference. XMLXSL_E_CONVERT for a text
+// that cannot be written so, which only a host's own server can give.
+DWORD narrow_document(const unique_bstr& xml, std::string& text) {
+    return try_to_ansi_xml(xml.get(), xml.length(), text) == xml_narrowing::converted ? XMLXSL_S_OK
+                                                                                        : XMLXSL_E_CONVERT;
+}
+
+// The same-name rewrite: the entry's file is closed and opened again for
+// writing, truncated; when that is refused, the entry keeps the file open
+// for reading if it can, else the entry goes. Nothing here allocates, so
+// the file is never left closed for want of memory.
+DWORD reopen_for_writing(OpenXMLFiles::iterator entry) noexcept {
     CFile& file = *entry->second;
-    std::string path = file.GetFilePath();
-    try {
-        file.Close();
-        if (file.Open(path.c_str(), kWriteMode)) return XMLXSL_S_OK;
-        if (file.Open(path.c_str(), kReadMode)) return XMLXSL_E_FILEOPEN;
-    } catch (const CFileException&) {
-    }
+    if (file.Reopen(kWriteMode)) return XMLXSL_S_OK;
+    if (file.Reopen(kReadMode)) return XMLXSL_E_FILEOPEN;
     gOpenXMLFiles.erase(entry);
     return XMLXSL_E_FILEOPEN;
 }
+
+// A table entry made for a first export, taken out again unless the export
+// succeeds. Made before the file, so that the entry cannot fail to be
+// stored once the file is written.
+class pending_entry {
+public:
+    explicit pending_entry(std::uintptr_t handle) : entry_(gOpenXMLFiles.try_emplace(handle).first) {}
+    pending_entry(const pending_entry&) = delete;
+    pending_entry& operator=(const pending_entry&) = delete;
+    ~pending_entry() {
+        if (!kept_) gOpenXMLFiles.erase(entry_);
+    }
+    void keep(std::unique_ptr<CFile> file) noexcept {
+        entry_->second = std::move(file);
+        kept_ = true;
+    }
+
+private:
+    OpenXMLFiles::iterator entry_;
+    bool kept_ = false;
+};
 
 // Writes the scrambled text to the codeplug's file, keeping it open and
 // locked under the handle. A new file (first export, or another name) is
@@ -49,16 +75,20 @@ DWORD reopen_for_writing(OpenXMLFiles::iterator entry) {
 // write leaves the entry as it was.
 DWORD write_scrambled(const char* fileName, std::uintptr_t handle, const std::string& scrambled) {
     auto entry = gOpenXMLFiles.find(handle);
-    bool sameName = entry != gOpenXMLFiles.end() && entry->second->GetFilePath() == fileName;
+    // Both sides absolute and normalised: "radio.xml" and "./radio.xml" name
+    // the file that the entry recorded as "/work/radio.xml".
+    const bool sameName = entry != gOpenXMLFiles.end() && entry->second->GetFilePath() == FullPathName(fileName);
 
+    std::unique_ptr<pending_entry> first;
     std::unique_ptr<CFile> created;
     CFile* target = nullptr;
     if (sameName) {
         if (DWORD status = reopen_for_writing(entry); status != XMLXSL_S_OK) return status;
         target = entry->second.get();
     } else {
-        created = make_file();
-        if (!created || !created->Open(fileName, kWriteMode)) return XMLXSL_E_FILEOPEN;
+        if (entry == gOpenXMLFiles.end()) first = std::make_unique<pending_entry>(handle);
+        created = std::make_unique<CFile>();
+        if (!created->Open(fileName, kWriteMode)) return XMLXSL_E_FILEOPEN;
         target = created.get();
     }
 
@@ -71,21 +101,38 @@ DWORD write_scrambled(const char* fileName, std::uintptr_t handle, const std::st
         return XMLXSL_E_FILEIO;
     }
 
-    if (!created) return XMLXSL_S_OK;
-    if (entry != gOpenXMLFiles.end()) {
+    if (first) {
+        first->keep(std::move(created));
+    } else if (created) {
         entry->second->Abort();
         entry->second = std::move(created);
-    } else {
-        gOpenXMLFiles.emplace(handle, std::move(created));
     }
     return XMLXSL_S_OK;
+}
+
+DWORD export_to_file(const char* fileName, ICodeplug* codeplug) {
+    if (!gLibraryOpen) return XMLXSL_E_NOTOPEN;
+    if (codeplug == nullptr) return static_cast<DWORD>(E_POINTER);
+    unique_variant english;
+    english.get()->vt = VT_BSTR;
+    english.get()->bstrVal = to_bstr("English").release();
+
+    unique_bstr xml;
+    DWORD status =
+        converted([&] { return gDocumentServer.CodeplugToXml(xml.put(), codeplug, ExportMode::File, english.get()); });
+    if (!IsLibrarySuccess(status)) return status;
+
+    std::string text;
+    if (DWORD narrowed = narrow_document(xml, text); !IsLibrarySuccess(narrowed)) return narrowed;
+    xml.reset();
+    ScrambleText(text);
+    return write_scrambled(fileName == nullptr ? "" : fileName, handle_of(codeplug), text);
 }
 
 // Reads the whole file, unscrambled and widened. The file stays open in
 // file for the caller to keep or drop.
 DWORD read_unscrambled(const char* fileName, std::unique_ptr<CFile>& file, unique_bstr& text) {
-    file = make_file();
-    if (!file) return XMLXSL_E_FILEOPEN;
+    file = std::make_unique<CFile>();
     if (!file->Open(fileName, kReadMode)) {
         file.reset();
         return XMLXSL_E_FILEOPEN;
@@ -104,41 +151,10 @@ DWORD read_unscrambled(const char* fileName, std::unique_ptr<CFile>& file, uniqu
     } catch (const CFileException&) {
         file.reset();
         return XMLXSL_E_FILEIO;
-    } catch (const std::bad_alloc&) {
-        file.reset();
-        return XMLXSL_E_MEMORY;
     }
 }
 
-}  // namespace
-
-DWORD XMLXSL_CP2XML(const char* fileName, ICodeplug* codeplug) {
-    if (!gLibraryOpen) return XMLXSL_E_NOTOPEN;
-    if (codeplug == nullptr) return static_cast<DWORD>(E_POINTER);
-    try {
-        unique_variant english;
-        english.get()->vt = VT_BSTR;
-        english.get()->bstrVal = to_bstr("English").release();
-
-        unique_bstr xml;
-        DWORD status = XMLXSL_E_CONVERT;
-        try {
-            status = gDocumentServer.CodeplugToXml(xml.put(), codeplug, ExportMode::File, english.get());
-        } catch (...) {
-            status = XMLXSL_E_CONVERT;
-        }
-        if (!IsLibrarySuccess(status)) return status;
-
-        std::string text = to_ansi(xml.get());
-        xml.reset();
-        ScrambleText(text);
-        return write_scrambled(fileName == nullptr ? "" : fileName, handle_of(codeplug), text);
-    } catch (const std::bad_alloc&) {
-        return XMLXSL_E_MEMORY;
-    }
-}
-
-DWORD XMLXSL_XML2CP(const char* fileName, ICodeplug* codeplug) {
+DWORD import_from_file(const char* fileName, ICodeplug* codeplug) {
     if (!gLibraryOpen) return XMLXSL_E_NOTOPEN;
     if (codeplug == nullptr) return static_cast<DWORD>(E_POINTER);
     std::unique_ptr<CFile> file;
@@ -146,35 +162,37 @@ DWORD XMLXSL_XML2CP(const char* fileName, ICodeplug* codeplug) {
     if (DWORD status = read_unscrambled(fileName == nullptr ? "" : fileName, file, text); status != XMLXSL_S_OK)
         return status;
 
-    DWORD status = XMLXSL_E_CONVERT;
-    try {
-        status = gDocumentServer.XmlToCodeplug(text.get(), codeplug);
-    } catch (...) {
-        status = XMLXSL_E_CONVERT;
-    }
+    const DWORD status = converted([&] { return gDocumentServer.XmlToCodeplug(text.get(), codeplug); });
     text.reset();
-    if (IsFailure(status)) return status;  // the file object closes as it goes
+    if (!IsLibrarySuccess(status)) return status;  // the file object closes as it goes
 
     // A file the entry held before is let go, as the export does with a
     // replaced file, rather than staying locked until the process ends.
-    try {
-        gOpenXMLFiles[handle_of(codeplug)] = std::move(file);
-    } catch (const std::bad_alloc&) {
-        return XMLXSL_E_MEMORY;
-    }
+    gOpenXMLFiles[handle_of(codeplug)] = std::move(file);
     return status;
 }
 
-DWORD XMLXSL_CloseXMLFile(std::uintptr_t handle) {
+}  // namespace
+
+DWORD XMLXSL_CP2XML(const char* fileName, ICodeplug* codeplug) noexcept {
+    return status_of_call([&] { return export_to_file(fileName, codeplug); }, XMLXSL_E_MEMORY, XMLXSL_E_CONVERT);
+}
+
+DWORD XMLXSL_XML2CP(const char* fileName, ICodeplug* codeplug) noexcept {
+    return status_of_call([&] { return import_from_file(fileName, codeplug); }, XMLXSL_E_MEMORY, XMLXSL_E_CONVERT);
+}
+
+DWORD XMLXSL_CloseXMLFile(std::uintptr_t handle) noexcept {
     auto entry = gOpenXMLFiles.find(handle);
     if (entry == gOpenXMLFiles.end()) return XMLXSL_E_HANDLE;
     std::unique_ptr<CFile> file = std::move(entry->second);
     gOpenXMLFiles.erase(entry);
-    try {
-        file->Close();
-    } catch (const CFileException&) {
-        // Released all the same; but the data may not have reached the disk.
-        return XMLXSL_E_FILEIO;
-    }
-    return XMLXSL_S_OK;
+    // Released all the same when the close fails; but the data may not have
+    // reached the disk.
+    return status_of_call(
+        [&] {
+            file->Close();
+            return XMLXSL_S_OK;
+        },
+        XMLXSL_E_FILEIO, XMLXSL_E_FILEIO);
 }

@@ -11,6 +11,7 @@
 #include "platform/debugoutput.h"
 #include "platform/registry.h"
 #include "platform/unique_bstr.h"
+#include "platform/unique_hkey.h"
 
 namespace {
 
@@ -24,25 +25,6 @@ constexpr DWORD kNoResult = ERROR_INVALID_PARAMETER;
 constexpr char kProductKey[] = "Software\\Corvane\\TORVALE";
 constexpr char kLanguageKey[] = "Software\\Corvane\\TORVALE\\Language\\";
 
-// Closes the key it holds.
-class unique_hkey {
-public:
-    unique_hkey() = default;
-    unique_hkey(const unique_hkey&) = delete;
-    unique_hkey& operator=(const unique_hkey&) = delete;
-    ~unique_hkey() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    HKEY get() const noexcept { return key_; }
-    HKEY* put() noexcept {
-        if (key_ != nullptr) RegCloseKey(key_);
-        key_ = nullptr;
-        return &key_;
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // "Error in GetDealerInfoLeft\n" and the like, as one debugger message.
 void report_to_debugger(const char* trouble, const char* function) noexcept {
@@ -56,17 +38,16 @@ std::unique_ptr<T[]> try_allocate_zeroed(std::size_t count) noexcept {
     return std::unique_ptr<T[]>(new (std::nothrow) T[count]());
 }
 
-// A value as the two-pass read leaves it: `size` bytes of data in a buffer
-// one byte longer, and a wide buffer of as many characters as that one has
-// bytes. Both are zero-filled, so data that brings no terminator gets one.
+// A value as the two-pass read leaves it: `size` bytes of data in a
+// zero-filled buffer one byte longer, so that data that brings no terminator
+// gets one.
 struct registry_value {
     std::unique_ptr<BYTE[]> bytes;
-    std::unique_ptr<WCHAR[]> wide;
     DWORD size = 0;
     DWORD type = REG_NONE;
 };
 
-// Asks for the size, then reads into buffers one larger. kQueryFailed or
+// Asks for the size, then reads into a buffer one larger. kQueryFailed or
 // kNoMemory, each with "Error in <function>\n" on the debugger output.
 DWORD try_read_value(HKEY key, const char* name, bool askType, const char* function, registry_value& value) noexcept {
     DWORD* type = askType ? &value.type : nullptr;
@@ -81,8 +62,7 @@ DWORD try_read_value(HKEY key, const char* name, bool askType, const char* funct
     }
     ++size;
     value.bytes = try_allocate_zeroed<BYTE>(size);
-    value.wide = try_allocate_zeroed<WCHAR>(size);
-    if (!value.bytes || !value.wide) {
+    if (!value.bytes) {
         report_to_debugger("Error in ", function);
         return kNoMemory;
     }
@@ -94,19 +74,19 @@ DWORD try_read_value(HKEY key, const char* name, bool askType, const char* funct
     return kSucceeded;
 }
 
-// The bytes up to the first NUL, each widened to the character of the same
-// value whatever the code page says. The length is given rather than found,
-// since data that fills the whole buffer leaves the wide text unterminated.
+// The text up to the first NUL, through the ANSI code page, as the
+// multi-string is: a dealer's "€" or a Cyrillic street name comes through
+// as written, and a resource file name reaches the file system as the same
+// bytes. The length is bounded by the data, which may bring no terminator.
 DWORD try_widen_plain(const registry_value& value, const char* function, unique_bstr& text) noexcept {
-    UINT length = 0;
-    while (length < value.size && value.bytes[length] != 0) {
-        value.wide[length] = value.bytes[length];
-        ++length;
+    const char* data = reinterpret_cast<const char*>(value.bytes.get());
+    try {
+        text = to_bstr(std::string_view(data, std::find(data, data + value.size, '\0') - data));
+        return kSucceeded;
+    } catch (const std::bad_alloc&) {
+        report_to_debugger("Failed _bstr_t construction in ", function);
+        return kNoMemory;
     }
-    text.reset(SysAllocStringLen(value.wide.get(), length));
-    if (text) return kSucceeded;
-    report_to_debugger("Failed _bstr_t construction in ", function);
-    return kNoMemory;
 }
 
 // The list's strings joined by CR LF, through the ANSI code page. The last

@@ -19,10 +19,11 @@ public:
     // Replaces every tag of the held template, loading the resource string
     // file at resourcePath. kShortOk; the resource file's status; kShortFormat
     // for unpaired carets; kShortTagLength; kShortResource for a tag without
-    // text; a dealer getter's nonzero code; kShortMemory, also for a
-    // translation that would grow the text past 4 MiB. Each failure appends
-    // its line to the error text. On failure the text keeps the replacements
-    // made before it.
+    // text, or for replacements that lead back to where they were; a dealer
+    // getter's nonzero code; kShortMemory, also for a translation that would
+    // grow the text by more than 4 MiB (ExpandTags has the details). Each
+    // failure appends its line to the error text. On failure the text keeps
+    // the replacements made before it.
     ShortStatus translateXSL(std::string resourcePath);
 
     // The text escaped for the stylesheet: "&" -> "&amp;", then "<" -> "&lt;",

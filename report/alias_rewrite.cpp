@@ -161,14 +161,14 @@ void RewriteAliases(std::string& text) {
 }
 
 void RemoveAmpersandEntities(std::string& text) {
-    constexpr std::string_view entity = "amp;";
+    constexpr std::string_view escaped = "&amp;";
     std::size_t kept = 0;
     for (std::size_t at = 0; at < text.size();) {
-        if (text.compare(at, entity.size(), entity) == 0) {
-            at += entity.size();
-        } else {
-            text[kept++] = text[at++];
-        }
+        // The ampersand stays and its "amp;" goes; the text after it is
+        // looked at afresh, so "&amp;amp;" keeps the second "amp;".
+        const bool entity = text.compare(at, escaped.size(), escaped) == 0;
+        text[kept++] = text[at];
+        at += entity ? escaped.size() : 1;
     }
     text.resize(kept);
 }

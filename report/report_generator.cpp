@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/ansi.h"
+#include "platform/xml_narrowing.h"
 #include "report/error_report.h"
 
 namespace {
@@ -36,7 +37,13 @@ ShortStatus CXSLHandler::generate(BSTR xml, const std::string& templatePath, BST
             (folderEnd == std::string::npos ? std::string() : templatePath.substr(0, folderEnd)) +
             std::string(kPretransformName);
 
-        std::string text = to_ansi(xml);
+        // A character that the code page lacks reaches the passes as a
+        // character reference rather than as "?".
+        std::string text;
+        if (try_to_ansi_xml(xml, SysStringLen(xml), text) != xml_narrowing::converted) {
+            AppendReportError("Report XML holds a character that cannot be written in the code page.\n");
+            return kShortConvert;
+        }
         RewriteAliases(text);
 
         std::string product;

@@ -39,7 +39,9 @@ private:
 // the text is rewritten alike.
 void RewriteAliases(std::string& text);
 
-// Removes every "amp;", left to right without overlap.
+// Turns every "&amp;" into "&", in one pass from left to right: "amp;"
+// that no ampersand stands right before stays, so a channel named
+// "Base Camp;North" keeps its name, and "&amp;amp;" becomes "&amp;".
 void RemoveAmpersandEntities(std::string& text);
 
 // generate's cuts after each pass: keep the text up to and including the

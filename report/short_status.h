@@ -11,6 +11,7 @@ using ShortStatus = DWORD;
 
 constexpr ShortStatus kShortOk = 0x0700;
 constexpr ShortStatus kShortFileOpen = 0x0703;
+constexpr ShortStatus kShortConvert = 0x0706;
 constexpr ShortStatus kShortReport = 0x0707;
 constexpr ShortStatus kShortResourceLine = 0x0712;
 constexpr ShortStatus kShortResource = 0x0713;

@@ -1,4 +1,5 @@
 #include <memory>
+#include <stdexcept>
 #include <sstream>
 
 #include <xalanc/XSLT/XSLTInputSource.hpp>
@@ -11,8 +12,10 @@
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/PanicHandler.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
+#include "codeplug/status.h"
 #include "localise/installation_settings.h"
 #include "localise/xsl_translator.h"
 #include "platform/ansi.h"
@@ -41,13 +44,22 @@ std::size_t last_separator(std::string_view path, std::string_view separators) {
     return last;
 }
 
+// Xerces's own panic handler prints to the standard error and ends the
+// process; the host's process is not the library's to end. A panic becomes an
+// exception, which the report generator tells as an unknown one.
+class panic_thrower final : public xercesc::PanicHandler {
+public:
+    void panic(const PanicReasons) override { throw std::runtime_error("the XML parser panicked"); }
+};
+
 // The XML libraries are started for the whole process around one pass and
 // stopped after it on every way out, an exception's included, so that a
 // failed pass leaves nothing started behind it.
 class XmlLibrariesStarted {
 public:
     XmlLibrariesStarted() {
-        xercesc::XMLPlatformUtils::Initialize();
+        static panic_thrower panics;
+        xercesc::XMLPlatformUtils::Initialize(xercesc::XMLUni::fgXercescDefaultLocale, nullptr, &panics);
         try {
             xalanc::XalanTransformer::initialize();
         } catch (...) {
@@ -127,6 +139,10 @@ std::string transform(const std::string& xml, const std::string& stylesheet) {
     other_documents_refused resolver;
     xalanc::XalanTransformer transformer;
     transformer.setEntityResolver(&resolver);
+    // Warnings and messages would go to the host's standard error; the
+    // failure itself is told in the error text from getLastError.
+    transformer.setWarningStream(nullptr);
+    transformer.setErrorStream(nullptr);
     std::istringstream xmlStream(xml);
     std::istringstream stylesheetStream(stylesheet);
     std::ostringstream output;
@@ -155,7 +171,8 @@ ShortStatus CXSLHandler::XSLTtransform(const std::string& input, const std::stri
         languageName.get()->bstrVal = SysAllocString(language);
         if (language != nullptr && languageName.get()->bstrVal == nullptr) throw std::bad_alloc();
         unique_variant resource;
-        if (DWORD result = GetXSLResourceFilePathAndName(languageName.get(), resource.get()); result != 0)
+        if (DWORD result = GetXSLResourceFilePathAndName(languageName.get(), resource.get());
+            !IsRegistrySuccess(result))
             return result;
         std::string resourceValue = to_ansi(resource.get()->bstrVal);
 

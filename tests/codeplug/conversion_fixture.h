@@ -9,7 +9,7 @@
 
 #include "codeplug/document_server.h"
 #include "host/memory_codeplug.h"
-#include "interface/status.h"
+#include "codeplug/status.h"
 #include "platform/ansi.h"
 #include "platform/unique_bstr.h"
 #include "tests/support/com_apartment.h"

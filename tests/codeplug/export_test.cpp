@@ -84,6 +84,15 @@ unique_variant type_with_id(LONG id) {
     return rows;
 }
 
+// One row whose value no XML text can carry.
+unique_variant type_with_value(std::u16string_view value) {
+    unique_variant rows = MakeTypeArray(1, 3);
+    SetCell(rows, 0, 0, I4(field::RRW_RGNSIZE));
+    SetCell(rows, 0, 1, Bstr(value));
+    SetCell(rows, 0, 2, UI1(1));
+    return rows;
+}
+
 const BadBlock kBadBlocks[] = {
     {"NotAnArray", field::RRW_BLOCK, [] { return unique_variant(Bstr(u"rows")); }, XMLXSL_E_BLOCKSHAPE},
     {"TwoColumns", field::RRW_BLOCK, [] { return MakeTypeArray(1, 2); }, XMLXSL_E_BLOCKSHAPE},
@@ -99,6 +108,9 @@ const BadBlock kBadBlocks[] = {
          return rows;
      },
      XMLXSL_E_GETELEMENT},
+    {"ValueWithNul", field::RRW_BLOCK, [] { return type_with_value(std::u16string_view(u"40\0" "96", 5)); },
+     XMLXSL_E_GETELEMENT},
+    {"ValueWithLoneSurrogate", field::RRW_BLOCK, [] { return type_with_value(u"x\xD83D"); }, XMLXSL_E_GETELEMENT},
     {"EntryWithoutInfo", field::CP_BLOCK, [] { return MakeVector({}); }, XMLXSL_E_GETELEMENT},
     {"EntryItemsThatAreNoArray", field::CP_BLOCK, [] { return MakeVector({MakeTypeArray(0, 3).release(), I4(5)}); },
      XMLXSL_E_BLOCKSHAPE},
@@ -125,11 +137,17 @@ TEST_P(ExportOfBadBlock, EndsTheExportWithItsStatusAndResetsTheServer) {
 INSTANTIATE_TEST_SUITE_P(Shapes, ExportOfBadBlock, ::testing::ValuesIn(kBadBlocks),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Export, PassesOnTheCodeplugsOwnFailure) {
-    codeplug->failOnGet(field::TI_BLOCK, static_cast<HRESULT>(0x80070005));
-    std::string text;
-    EXPECT_EQ(exportText(codeplug.get(), text), 0x80070005u);
-    EXPECT_EQ(codeplug->getOrder().back(), field::TI_BLOCK);
+// Failures whose low word reads as another space's success end the export
+// all the same: a server's 0x0400, the library's own 0x0700.
+TEST_F(Export, PassesOnTheCodeplugsOwnFailureAndGoesNoFurther) {
+    for (DWORD failure : {0x80070005u, 0x80040400u, 0x80070700u}) {
+        codeplug->clearCalls();
+        codeplug->failOnGet(field::TI_BLOCK, static_cast<HRESULT>(failure));
+        std::string text;
+        EXPECT_EQ(exportText(codeplug.get(), text), failure);
+        EXPECT_EQ(text, "");
+        EXPECT_EQ(codeplug->getOrder().back(), field::TI_BLOCK) << std::hex << failure;
+    }
 }
 
 TEST_F(Export, TurnsAnExceptionFromGetBlockIntoItsStatus) {

@@ -103,11 +103,14 @@ TEST_F(Import, HandsOverEmptyBlocksToo) {
 TEST_F(Import, PassesOnTheCodeplugsRefusalAndSetsNothingAfterIt) {
     std::string text;
     ASSERT_EQ(exportText(codeplug.get(), text), XMLXSL_S_OK);
-    auto into = MemoryCodeplug::Create();
-    into->failOnSet(field::DR_BLOCK, static_cast<HRESULT>(0x80070005));
-    EXPECT_EQ(importText(text, into.get()), 0x80070005u);
-    EXPECT_EQ(into->setOrder(), (std::vector<LONG>{2, 3, 1, 453, 454, 4, 5, 8}));
-    EXPECT_EQ(into->codeplug().blocks.count(field::DR_BLOCK), 0u);
+    // 0x80070700 has the library's success as its low word, and still fails.
+    for (DWORD refusal : {0x80070005u, 0x80070700u}) {
+        auto into = MemoryCodeplug::Create();
+        into->failOnSet(field::DR_BLOCK, static_cast<HRESULT>(refusal));
+        EXPECT_EQ(importText(text, into.get()), refusal);
+        EXPECT_EQ(into->setOrder(), (std::vector<LONG>{2, 3, 1, 453, 454, 4, 5, 8}));
+        EXPECT_EQ(into->codeplug().blocks.count(field::DR_BLOCK), 0u);
+    }
 }
 
 TEST_F(Import, TurnsAnExceptionFromSetBlockIntoItsStatus) {

@@ -11,6 +11,7 @@ struct ResourceScript {
     LONG nameFailsFor = -1;
     LONG translationFailsFor = -1;
     HRESULT translationFailure = static_cast<HRESULT>(0x80070057);
+    LONG controlsFor = -1;  // its name and text hold characters XML forbids
     int nameCalls = 0;
     int translateCalls = 0;
 };
@@ -21,7 +22,7 @@ ResourceScript resources;
 extern "C" HRESULT GetFieldName(LONG id, VARIANT* language, VARIANT* name) {
     ++resources.nameCalls;
     if (id == resources.nameFailsFor || language->vt != VT_BSTR) return E_INVALIDARG;
-    std::u16string text = u"Name " + to_wide(std::to_string(id));
+    std::u16string text = id == resources.controlsFor ? u"A\x01" "B\uFFFF" : u"Name " + to_wide(std::to_string(id));
     name->vt = VT_BSTR;
     name->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return S_OK;
@@ -31,7 +32,9 @@ extern "C" HRESULT TranslateChoice(LONG id, VARIANT* english, VARIANT* value, VA
     ++resources.translateCalls;
     if (id == resources.translationFailsFor) return resources.translationFailure;
     EXPECT_EQ(std::u16string(english->bstrVal), u"English");
-    std::u16string shown = u"[" + std::u16string(value->bstrVal, SysStringLen(value->bstrVal)) + u"]";
+    std::u16string shown = id == resources.controlsFor
+                               ? u"x\x1Fy\tz\x0B"
+                               : u"[" + std::u16string(value->bstrVal, SysStringLen(value->bstrVal)) + u"]";
     text->vt = VT_BSTR;
     text->bstrVal = SysAllocStringLen(shown.data(), static_cast<UINT>(shown.size()));
     return S_OK;
@@ -67,9 +70,22 @@ TEST_F(ReportMode, FallsBackToTheTableNameWhenNoDisplayNameComes) {
 
 TEST_F(ReportMode, EndsWithTheTranslatorsFailure) {
     resources.translationFailsFor = field::PA_PERSINDEX;
+    for (HRESULT failure : {static_cast<HRESULT>(0x80070057), static_cast<HRESULT>(0x80040400)}) {
+        resources.translationFailure = failure;
+        std::string text;
+        EXPECT_EQ(exportText(codeplug.get(), text, ExportMode::Report), static_cast<DWORD>(failure));
+        EXPECT_EQ(text, "");
+    }
+}
+
+// Such characters would make the report's XML unreadable; they show as
+// U+FFFD, which code page 1252 writes as "?", while tab stays a tab.
+TEST_F(ReportMode, ShowsCharactersThatXmlForbidsAsReplacementCharacters) {
+    resources.controlsFor = field::RRW_RGNSIZE;
     std::string text;
-    EXPECT_EQ(exportText(codeplug.get(), text, ExportMode::Report), 0x80070057u);
-    EXPECT_EQ(text, "");
+    ASSERT_EQ(exportText(codeplug.get(), text, ExportMode::Report), XMLXSL_S_OK);
+    EXPECT_NE(text.find("<RRW_RGNSIZE DISPLAY_NAME=\"A?B?\">x?y\tz?</RRW_RGNSIZE>"), std::string::npos) << text;
+    EXPECT_EQ(text.find("&#"), std::string::npos);
 }
 
 TEST_F(ReportMode, FileModeNeverAsksTheResourceManager) {

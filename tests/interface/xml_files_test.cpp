@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "codeplug/idocumentserver.h"
 #include "host/codeplug_generator.h"
 #include "host/memory_codeplug.h"
 #include "platform/ansi.h"
 #include "platform/unique_bstr.h"
 #include "tests/support/com_apartment.h"
+#include "tests/support/failing_allocation.h"
 #include "tests/support/loaded_library.h"
 #include "tests/support/sample_codeplugs.h"
 #include "tests/support/temp_folder.h"
@@ -63,17 +66,27 @@ TEST_F(XmlFiles, RandomCodeplugsSurviveTheFileBlockByBlock) {
     }
 }
 
-TEST_F(XmlFiles, ATextByteEqualToTheKeySurvives) {
-    Codeplug original = SmallCodeplug();
-    std::get<TypeRows>(original.blocks[field::RRW_BLOCK])[0].value = u"\u00D4\u00D4 before and after \u00D4";
-    auto from = MemoryCodeplug::Create(original);
-    ASSERT_EQ(library.CP2XML(file.c_str(), from.get()), XMLXSL_S_OK);
-    EXPECT_NE(ReadFileBytes(file).find('\0'), std::string::npos);
-    ASSERT_EQ(library.CloseXMLFile(handle_of(from)), XMLXSL_S_OK);
+// Every character survives the file: one equal to the key becomes a zero
+// byte there, one that code page 1252 lacks a character reference.
+TEST_F(XmlFiles, EveryCharacterOfAValueSurvives) {
+    const std::pair<std::u16string, const char*> values[] = {
+        {u"\u00D4\u00D4 before and after \u00D4", "\xD4\xD4 before"},
+        {u"\u0141\u00F3d\u017A Ost", "&#x141;\xF3" "d&#x17A; Ost"},
+        {u"\u6771\u4EAC \U0001F692 4096 \u2713", "&#x6771;&#x4EAC; &#x1F692; 4096 &#x2713;"},
+    };
+    for (const auto& [value, written] : values) {
+        Codeplug original = SmallCodeplug();
+        std::get<TypeRows>(original.blocks[field::RRW_BLOCK])[0].value = value;
+        auto from = MemoryCodeplug::Create(original);
+        ASSERT_EQ(library.CP2XML(file.c_str(), from.get()), XMLXSL_S_OK);
+        EXPECT_NE(scrambled(ReadFileBytes(file)).find(written), std::string::npos) << written;
+        ASSERT_EQ(library.CloseXMLFile(handle_of(from)), XMLXSL_S_OK);
 
-    auto into = MemoryCodeplug::Create();
-    ASSERT_EQ(library.XML2CP(file.c_str(), into.get()), XMLXSL_S_OK);
-    EXPECT_EQ(into->codeplug(), original);
+        auto into = MemoryCodeplug::Create();
+        ASSERT_EQ(library.XML2CP(file.c_str(), into.get()), XMLXSL_S_OK);
+        EXPECT_EQ(into->codeplug(), original) << written;
+        ASSERT_EQ(library.CloseXMLFile(handle_of(into)), XMLXSL_S_OK);
+    }
 }
 
 TEST_F(XmlFiles, ReadsAFileWhoseLengthIsAMultipleOfTheChunk) {
@@ -129,12 +142,20 @@ TEST_F(XmlFiles, ExportingUnderAnotherNameMovesTheEntryAndLetsTheOldFileGo) {
     EXPECT_FALSE(AnotherProcessCanLock(second));
 }
 
-TEST_F(XmlFiles, TheSameFileNamedAnotherWayCountsAsAnotherFile) {
-    ASSERT_EQ(library.CP2XML(file.c_str(), codeplug.get()), XMLXSL_S_OK);
-    std::string roundabout = (folder.path() / "." / "radio.xml").string();
-    EXPECT_EQ(library.CP2XML(roundabout.c_str(), codeplug.get()), XMLXSL_E_FILEOPEN);
-    EXPECT_FALSE(AnotherProcessCanLock(file));
-    EXPECT_EQ(library.CloseXMLFile(handle_of(codeplug)), XMLXSL_S_OK);
+TEST_F(XmlFiles, TheSameFileNamedAnotherWayIsRewrittenInPlace) {
+    const std::filesystem::path workingFolder = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    const std::string at = folder.path().string();
+    const std::string names[] = {"radio.xml", "./radio.xml", at + "/./radio.xml", at + "//radio.xml",
+                                 "../" + folder.path().filename().string() + "/radio.xml"};
+    for (const std::string& name : names) {
+        ASSERT_EQ(library.CP2XML("radio.xml", codeplug.get()), XMLXSL_S_OK);
+        EXPECT_EQ(library.CP2XML(name.c_str(), codeplug.get()), XMLXSL_S_OK) << name;
+        EXPECT_FALSE(AnotherProcessCanLock(file)) << name;
+        EXPECT_EQ(library.CloseXMLFile(handle_of(codeplug)), XMLXSL_S_OK);
+        EXPECT_EQ(library.CloseXMLFile(handle_of(codeplug)), XMLXSL_E_HANDLE) << name;
+    }
+    std::filesystem::current_path(workingFolder);
 }
 
 TEST_F(XmlFiles, AFailedWriteLeavesTheEntryWithItsOldFile) {
@@ -202,6 +223,63 @@ TEST_F(XmlFiles, TwoCodeplugsHoldTwoEntries) {
     EXPECT_EQ(library.CloseXMLFile(handle_of(codeplug)), XMLXSL_S_OK);
     EXPECT_FALSE(AnotherProcessCanLock(second));
     EXPECT_EQ(library.CloseXMLFile(handle_of(other)), XMLXSL_S_OK);
+}
+
+}  // namespace
+
+namespace {
+
+// What a call may answer when an allocation fails: the library's own status,
+// the document server's or the codeplug object's passed on, or the one for
+// an exception out of the codeplug object, which records its calls.
+bool tells_memory_ran_out(DWORD status) {
+    return status == XMLXSL_E_MEMORY || status == 0x80040407u || status == static_cast<DWORD>(E_OUTOFMEMORY) ||
+           status == XMLXSL_E_GETBLOCK || status == XMLXSL_E_SETBLOCK;
+}
+
+// Every allocation of a same-name rewrite is failed in turn: the call either
+// succeeds or tells that memory ran out, and then the entry still holds its
+// file, open, locked and as the first export wrote it.
+TEST_F(XmlFiles, RunningOutOfMemoryInARewriteKeepsTheFileHeldAndWhole) {
+    ASSERT_EQ(library.CP2XML(file.c_str(), codeplug.get()), XMLXSL_S_OK);
+    const std::string written = ReadFileBytes(file);
+    int failures = 0;
+    for (int allowed = 0;; ++allowed) {
+        FailAllocationsAfter(allowed);
+        const DWORD status = library.CP2XML(file.c_str(), codeplug.get());
+        const bool failed = !AllocationFailurePending();
+        FailAllocationsAfter(-1);
+        if (!failed) break;
+        ++failures;
+        if (status != XMLXSL_S_OK) EXPECT_TRUE(tells_memory_ran_out(status)) << allowed << ": " << std::hex << status;
+        EXPECT_FALSE(AnotherProcessCanLock(file)) << allowed;
+        EXPECT_EQ(ReadFileBytes(file), written) << allowed;
+    }
+    EXPECT_GT(failures, 10);
+    EXPECT_EQ(library.CloseXMLFile(handle_of(codeplug)), XMLXSL_S_OK);
+}
+
+TEST_F(XmlFiles, RunningOutOfMemoryInAnImportLeavesTheTableAlone) {
+    ASSERT_EQ(library.CP2XML(file.c_str(), codeplug.get()), XMLXSL_S_OK);
+    ASSERT_EQ(library.CloseXMLFile(handle_of(codeplug)), XMLXSL_S_OK);
+    int failures = 0;
+    for (int allowed = 0;; ++allowed) {
+        auto into = MemoryCodeplug::Create();
+        FailAllocationsAfter(allowed);
+        const DWORD status = library.XML2CP(file.c_str(), into.get());
+        const bool failed = !AllocationFailurePending();
+        FailAllocationsAfter(-1);
+        if (!failed) break;
+        ++failures;
+        if (status == XMLXSL_S_OK) {
+            EXPECT_EQ(library.CloseXMLFile(handle_of(into)), XMLXSL_S_OK);
+            continue;
+        }
+        EXPECT_TRUE(tells_memory_ran_out(status)) << allowed << ": " << std::hex << status;
+        EXPECT_EQ(library.CloseXMLFile(handle_of(into)), XMLXSL_E_HANDLE) << allowed;
+        EXPECT_TRUE(AnotherProcessCanLock(file)) << allowed;
+    }
+    EXPECT_GT(failures, 10);
 }
 
 }  // namespace

@@ -82,10 +82,10 @@ TEST_P(ResourceFile, ReadsReportResourceOfLanguage) {
     EXPECT_EQ(DebugLog(), GetParam().debugLog);
 }
 
-// Plain values are widened byte by byte: the euro sign's 0x80 stays U+0080.
+// Plain values come through the code page: 0x80 is the euro sign there.
 INSTANTIATE_TEST_SUITE_P(Languages, ResourceFile,
                          ::testing::Values(language_case{"Path", u"English", 0, u"C:\\Corvane\\english.res", ""},
-                                           language_case{"OtherCaseHighByte", u"FRAN\u00C7AIS", 0, u"\u0080.res", ""},
+                                           language_case{"OtherCaseHighByte", u"FRAN\u00C7AIS", 0, u"\u20AC.res", ""},
                                            language_case{"DataWithoutTerminator", u"Packed", 0, u"DCBA", ""},
                                            language_case{"MissingKey", u"Klingon", 2, u"", ""},
                                            language_case{"MissingValue", u"Empty", 1, u"",
@@ -169,14 +169,14 @@ TEST_P(DealerInfo, ReadsOwnValueByItsType) {
     EXPECT_EQ(DebugLog(), example.code == 0 ? "" : "Error in "s + getter.function + "\n");
 }
 
-// Multi-strings go through the code page: 0x80 is the euro sign there.
+// Plain and multi-strings alike go through the code page.
 INSTANTIATE_TEST_SUITE_P(
     Values, DealerInfo,
     ::testing::Combine(
         ::testing::ValuesIn(kGetters),
         ::testing::Values(
             dealer_case{"EmptyString", "\"\"", 0, u""},
-            dealer_case{"PlainHighByte", "\"Corvane\x80\"", 0, u"Corvane\u0080"},
+            dealer_case{"PlainHighByte", "\"Corvane\x80\"", 0, u"Corvane\u20AC"},
             dealer_case{"ThreeLines", "hex(7):" + HexList("one\0two\0three\0\0"s), 0, u"one\r\ntwo\r\nthree"},
             dealer_case{"EmptyLineInList", "hex(7):" + HexList("a\0\0b\0\0"s), 0, u"a\r\n\r\nb"},
             dealer_case{"MultiHighByte", "hex(7):" + HexList("\x80\0\0"s), 0, u"\u20AC"},
@@ -184,6 +184,28 @@ INSTANTIATE_TEST_SUITE_P(
             dealer_case{"ExpandStringNotExpanded", "hex(2):" + HexList("%WINDIR%\\x\0"s), 0, u"%WINDIR%\\x"},
             dealer_case{"BinaryWithoutTerminator", "hex:41,42", 0, u"AB"}, dealer_case{"MissingValue", "", 1, u""})),
     [](const auto& info) { return std::string(std::get<0>(info.param).valueName) + std::get<1>(info.param).label; });
+
+// A UTF-8 .reg file holds any text; the value reaches the caller whole under
+// every code page that holds its characters.
+TEST_F(SettingsTest, PlainTextKeepsItsCharactersUnderItsCodePage) {
+    const std::pair<UINT, std::u16string> cases[] = {
+        {1252, u"Caf\u00E9 \u20AC 5"}, {1251, u"\u041C\u043E\u0441\u043A\u0432\u0430"}, {1250, u"\u010D.txt"}};
+    for (const auto& [page, text] : cases) {
+        ASSERT_TRUE(SetAnsiCodePageForTesting(page));
+        const std::u16string quoted = u"\"" + text + u"\"";
+        std::string utf8;
+        for (char16_t c : quoted) {
+            if (c < 0x80) utf8 += static_cast<char>(c);
+            else if (c < 0x800) utf8 += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+            else utf8 += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                          static_cast<char>(0x80 | (c & 0x3F))};
+        }
+        UseRegistry("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE]\r\n"
+                    "\"DealerInfoRight\"=" + utf8 + "\r\n");
+        EXPECT_EQ(GetDealerInfoRight(previous_.get()), 0u) << page;
+        EXPECT_EQ(TextOf(previous_), text) << page;
+    }
+}
 
 class DealerInfoFailure : public SettingsTest, public ::testing::WithParamInterface<dealer_getter> {};
 

@@ -51,10 +51,18 @@ TEST(RewriteAliases, AgreesWithTheLiteralRewriteOnRandomTexts) {
     }
 }
 
-TEST(RemoveAmpersandEntities, DropsEveryAmpSemicolonLeftToRight) {
-    std::string text = "a &amp; b &amp;lt; example; camp; amamp;p;";
-    RemoveAmpersandEntities(text);
-    EXPECT_EQ(text, "a & b &lt; example; c amp;");
+TEST(RemoveAmpersandEntities, DropsAmpSemicolonOnlyRightAfterAnAmpersand) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a &amp; b &amp;lt; c", "a & b &lt; c"},
+        {"Base Camp;North camp; amp;", "Base Camp;North camp; amp;"},
+        {"&amp;amp; &amp;amp;amp;", "&amp; &amp;amp;"},
+        {"&&amp;&amp", "&&&amp"},
+    };
+    for (const auto& [text, kept] : cases) {
+        std::string removed = text;
+        RemoveAmpersandEntities(removed);
+        EXPECT_EQ(removed, kept) << text;
+    }
 }
 
 struct CutCase {

@@ -47,8 +47,9 @@ inline bool LiteralCutAfter(std::string& text, std::string_view closingTag) {
 inline std::string LiteralRemoveAmpersandEntities(const std::string& text) {
     std::string out;
     for (std::size_t at = 0; at < text.size();) {
-        if (text.compare(at, 4, "amp;") == 0) {
-            at += 4;
+        if (text.compare(at, 5, "&amp;") == 0) {
+            out += '&';
+            at += 5;
         } else {
             out += text[at++];
         }

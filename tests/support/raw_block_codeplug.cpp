@@ -33,11 +33,11 @@ VARIANT UI1(BYTE value) {
     return cell;
 }
 
-VARIANT Bstr(const char16_t* text) {
+VARIANT Bstr(std::u16string_view text) {
     VARIANT cell;
     VariantInit(&cell);
     cell.vt = VT_BSTR;
-    cell.bstrVal = SysAllocString(text);
+    cell.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return cell;
 }
 

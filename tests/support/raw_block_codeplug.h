@@ -5,6 +5,7 @@
 // inner codeplug otherwise.
 
 #include <map>
+#include <string_view>
 
 #include "host/memory_codeplug.h"
 #include "platform/unique_variant.h"
@@ -52,6 +53,6 @@ void SetCell(unique_variant& array, LONG row, LONG column, VARIANT value);
 VARIANT I4(LONG value);
 VARIANT UI1(BYTE value);
 // The caller's variant owns the BSTR.
-VARIANT Bstr(const char16_t* text);
+VARIANT Bstr(std::u16string_view text);
 // A one-dimensional array variant of the given elements, which it takes.
 unique_variant MakeVector(std::initializer_list<VARIANT> elements);

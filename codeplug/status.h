@@ -35,15 +35,45 @@ constexpr DWORD XMLXSL_E_MEMORY = 0x80040716;
 constexpr DWORD XMLXSL_E_PRODUCT = 0x80040717;
 constexpr DWORD XMLXSL_E_READ = 0x80040718;
 
-// Failure is the top bit; success of a library call is the low word 0x0700.
+// Each status space has a success test of its own, and in every one a status
+// with its top bit set is a failure, whatever its low word says: a codeplug
+// object's 0x80070700 is no library success, nor a server's 0x80040400 a
+// server success.
 constexpr bool IsFailure(DWORD status) { return (status & 0x80000000u) != 0; }
-constexpr bool IsLibrarySuccess(DWORD status) { return (status & 0xFFFFu) == 0x0700; }
+// The library's own statuses: top bit clear, low word 0x0700.
+constexpr bool IsLibrarySuccess(DWORD status) { return !IsFailure(status) && (status & 0xFFFFu) == 0x0700; }
+// The document server's: top bit clear, low word 0x0400.
+constexpr bool IsServerSuccess(HRESULT status) {
+    return !IsFailure(static_cast<DWORD>(status)) && (static_cast<DWORD>(status) & 0xFFFFu) == 0x0400;
+}
+// A codeplug object's or the resource manager's result: top bit clear.
+constexpr bool IsResultSuccess(HRESULT result) { return !IsFailure(static_cast<DWORD>(result)); }
+// A short status of the report path: exactly 0x0700.
+constexpr bool IsShortSuccess(DWORD shortStatus) { return shortStatus == 0x0700; }
+// A registry function's result, or a settings getter's: exactly 0.
+constexpr bool IsRegistrySuccess(DWORD result) { return result == 0; }
+
+// A foreign status that failed by its own test, as the library passes it on:
+// unchanged, unless it would read as the library's success (a server that
+// fails with 0x00040700, say), which would hide the failure from the host.
+constexpr DWORD PassedOnFailure(DWORD foreignFailure) {
+    return IsLibrarySuccess(foreignFailure) ? XMLXSL_E_CONVERT : foreignFailure;
+}
+
+// A document server call, or a codeplug object's or resource manager's
+// result, as a status of the library's: its success, or its failure passed on.
+constexpr DWORD FromServerStatus(HRESULT status) {
+    return IsServerSuccess(status) ? XMLXSL_S_OK : PassedOnFailure(static_cast<DWORD>(status));
+}
+constexpr DWORD FromResult(HRESULT result) {
+    return IsResultSuccess(result) ? XMLXSL_S_OK : PassedOnFailure(static_cast<DWORD>(result));
+}
 
 // Inside the report path statuses travel as their low 16 bits; the entry
 // point widens them: 0x0700 is success, anything else gains 0x80040000, so a
 // registry result of 2 becomes 0x80040002.
 constexpr DWORD WidenShortStatus(DWORD shortStatus) {
-    return shortStatus == 0x0700 ? XMLXSL_S_OK : (shortStatus | 0x80040000u);
+    return IsShortSuccess(shortStatus) ? XMLXSL_S_OK : (shortStatus | 0x80040000u);
 }
 
 struct StatusDescription {
@@ -62,7 +92,8 @@ inline constexpr StatusDescription kStatusDescriptions[] = {
     {XMLXSL_E_CONVERT, "XMLXSL_E_CONVERT", "an exception came out of a codeplug/XML conversion"},
     {XMLXSL_E_REPORT, "XMLXSL_E_REPORT", "an exception came out of the report generator"},
     {XMLXSL_E_BLOCKSHAPE, "XMLXSL_E_BLOCKSHAPE", "block data is not of the expected array shape"},
-    {XMLXSL_E_GETELEMENT, "XMLXSL_E_GETELEMENT", "reading one element of block data failed"},
+    {XMLXSL_E_GETELEMENT, "XMLXSL_E_GETELEMENT",
+     "reading one element of block data failed, or a value holds U+0000 or a lone surrogate"},
     {XMLXSL_E_PUTELEMENT, "XMLXSL_E_PUTELEMENT", "storing one element into block data failed"},
     {XMLXSL_E_BLOCKKIND, "XMLXSL_E_BLOCKKIND", "a block kind other than TYPE, ENTRY or LIST"},
     {XMLXSL_E_LBOUND, "XMLXSL_E_LBOUND", "the lower bound of block data cannot be read"},
