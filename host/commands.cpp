@@ -2,60 +2,79 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "host/codeplug_generator.h"
 #include "host/codeplug_json.h"
+#include "host/command_error.h"
 #include "host/input_file.h"
 #include "host/library_calls.h"
+#include "host/report_settings.h"
+#include "host/same_file.h"
 #include "host/staged_file.h"
+#include "platform/environment.h"
 
 namespace {
 
-Codeplug read_codeplug_file(const std::string& path) { return ReadCodeplugJson(ReadInputFile(path), path); }
+Codeplug read_codeplug_file(const std::string& path) { return ReadCodeplugJson(ReadCodeplugInput(path), path); }
 
 bool names_codeplug_file(std::string path) {
     std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return std::tolower(c); });
     return path.ends_with(".json");
 }
 
+std::string or_standard_output(const std::string& output) { return output.empty() ? "-" : output; }
+
 }  // namespace
 
-void RunExport(const std::string& codeplugFile, const std::string& xmlFile) {
+void RunExport(const std::string& codeplugFile, const std::string& xmlFile, bool force) {
+    RefuseOutputOverInputs(xmlFile, {{"the codeplug", codeplugFile}});
+    output_target target = ResolveOutputTarget(xmlFile, force);
     Codeplug codeplug = read_codeplug_file(codeplugFile);
     library_session library;
-    ExportXmlFile(codeplug, xmlFile);
+    ExportXmlFile(codeplug, target, codeplugFile);
 }
 
-void RunImport(const std::string& xmlFile, const std::string& output) {
+void RunImport(const std::string& xmlFile, const std::string& output, bool force) {
+    RefuseOutputOverInputs(or_standard_output(output), {{"the XML file", xmlFile}});
+    output_target target = ResolveOutputTarget(or_standard_output(output), force);
     std::string text;
     {
         library_session library;
         text = WriteCodeplugJson(ImportXmlFile(xmlFile));
     }
-    WriteOutput(output, text);
+    WriteOutput(target, text);
 }
 
 void RunShow(const std::string& xmlFile) {
+    RefuseOutputOverInputs("-", {{"the XML file", xmlFile}});
     std::string text;
     {
         library_session library;
         ImportXmlFile(xmlFile);
         text = LatestXmlText();
     }
-    WriteOutput("", text);
+    WriteOutput(ResolveOutputTarget("-", false), text);
 }
 
-void RunReport(const std::string& input, const std::string& templatePath, const std::string& language,
-               const std::string& output) {
+void RunReport(const ReportRequest& request) {
+    if (!request.registry.empty() && !SetEnvironmentVariableA("XMLXSL_REGISTRY", request.registry.c_str()))
+        throw CommandError(request.registry + ": cannot be named as the registry file");
+    std::vector<named_input> inputs = ReportInputs(request.templatePath, request.language);
+    inputs.insert(inputs.begin(), {"the codeplug", request.input});
+    RefuseOutputOverInputs(request.output, inputs);
+    output_target target = ResolveOutputTarget(request.output, request.force);
     std::string html;
     {
         library_session library;
-        Codeplug codeplug = names_codeplug_file(input) ? read_codeplug_file(input) : ImportXmlFile(input);
-        html = CreateReport(codeplug, templatePath, language);
+        Codeplug codeplug =
+            names_codeplug_file(request.input) ? read_codeplug_file(request.input) : ImportXmlFile(request.input);
+        html = CreateReport(codeplug, request.templatePath, request.language);
     }
-    WriteOutput(output, html);
+    WriteOutput(target, html);
 }
 
-void RunGenerate(int channels, const std::string& output) {
-    WriteOutput(output, WriteCodeplugJson(GenerateRealisticCodeplug(channels)));
+void RunGenerate(int channels, const std::string& output, bool force) {
+    output_target target = ResolveOutputTarget(or_standard_output(output), force);
+    WriteOutput(target, WriteCodeplugJson(GenerateRealisticCodeplug(channels)));
 }

@@ -3,22 +3,39 @@
 // The program's commands. Each throws CommandError (or CodeplugFileError)
 // with the line to print when it fails, and changes no existing file then.
 // Those that use the library need COM initialised on the thread.
+//
+// Every command checks in one order: an output that is one of its inputs
+// (same_file.h), then how each output can be written (output_target.h),
+// then its inputs, and only then calls the library. An output path "-" means
+// the standard output; `force` lets a read-only output be written.
 
 #include <string>
 
-// An empty output path means the standard output.
-void RunExport(const std::string& codeplugFile, const std::string& xmlFile);
-void RunImport(const std::string& xmlFile, const std::string& output);
+void RunExport(const std::string& codeplugFile, const std::string& xmlFile, bool force);
+// An empty output means the standard output.
+void RunImport(const std::string& xmlFile, const std::string& output, bool force);
 void RunShow(const std::string& xmlFile);
-// A codeplug file is recognised by its name's ending ".json"; any other
-// input is taken for a scrambled XML file.
-void RunReport(const std::string& input, const std::string& templatePath, const std::string& language,
-               const std::string& output);
-void RunGenerate(int channels, const std::string& output);
+
+struct ReportRequest {
+    // A codeplug file, recognised by its name's ending ".json", or any other
+    // name for a scrambled XML file.
+    std::string input;
+    std::string templatePath;
+    // UTF-8, as the registry names the language.
+    std::string language;
+    // The .reg file of the settings; empty for XMLXSL_REGISTRY's.
+    std::string registry;
+    std::string output;
+    bool force = false;
+};
+void RunReport(const ReportRequest& request);
+
+// An empty output means the standard output.
+void RunGenerate(int channels, const std::string& output, bool force);
 
 // The main job on a sample folder that holds radio.json, report.xsl with
 // pretransform.qzt beside it, the resource string files and settings.reg:
 // export, import and compare block by block, then the report in English and
 // in German, all written into `out`. Uses settings.reg as the registry
 // unless XMLXSL_REGISTRY is set.
-void RunDemo(const std::string& samples, const std::string& out);
+void RunDemo(const std::string& samples, const std::string& out, bool force);

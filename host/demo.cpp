@@ -1,12 +1,16 @@
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
+#include <vector>
 
 #include "host/codeplug_json.h"
 #include "host/command_error.h"
 #include "host/commands.h"
 #include "host/input_file.h"
 #include "host/library_calls.h"
+#include "host/report_settings.h"
+#include "host/same_file.h"
 #include "host/staged_file.h"
 #include "platform/environment.h"
 
@@ -43,7 +47,7 @@ void compare_block_by_block(const Codeplug& exported, const Codeplug& imported, 
 
 }  // namespace
 
-void RunDemo(const std::string& samples, const std::string& out) {
+void RunDemo(const std::string& samples, const std::string& out, bool force) {
     namespace fs = std::filesystem;
     std::error_code error;
     if (!fs::is_directory(samples, error))
@@ -57,22 +61,33 @@ void RunDemo(const std::string& samples, const std::string& out) {
         SetEnvironmentVariableA("XMLXSL_REGISTRY", registry.c_str());
     }
 
-    Codeplug codeplug = ReadCodeplugJson(ReadInputFile(sampleCodeplug), sampleCodeplug);
+    std::vector<named_input> inputs = {{"the codeplug", sampleCodeplug}};
+    for (const ReportLanguage& language : kReportLanguages)
+        for (named_input& input : ReportInputs(reportTemplate, language.name)) inputs.push_back(std::move(input));
+    std::string xmlFile = (fs::path(out) / "radio.xml").string();
+    RefuseOutputOverInputs(xmlFile, inputs);
+    for (const ReportLanguage& language : kReportLanguages)
+        RefuseOutputOverInputs((fs::path(out) / language.fileName).string(), inputs);
+
+    Codeplug codeplug = ReadCodeplugJson(ReadCodeplugInput(sampleCodeplug), sampleCodeplug);
     fs::create_directories(out, error);
     if (error) throw CommandError(out + ": the folder cannot be made: " + error.message());
+    output_target xmlTarget = ResolveOutputTarget(xmlFile, force);
+    std::vector<output_target> reportTargets;
+    for (const ReportLanguage& language : kReportLanguages)
+        reportTargets.push_back(ResolveOutputTarget((fs::path(out) / language.fileName).string(), force));
 
     library_session library;
-    std::string xmlFile = (fs::path(out) / "radio.xml").string();
-    ExportXmlFile(codeplug, xmlFile);
+    ExportXmlFile(codeplug, xmlTarget, sampleCodeplug);
     std::printf("wrote %s: %s as a scrambled XML file, %zu fields\n", xmlFile.c_str(), sampleCodeplug.c_str(),
                 CountFields(codeplug));
 
     std::printf("read %s back:\n", xmlFile.c_str());
     compare_block_by_block(codeplug, ImportXmlFile(xmlFile), xmlFile);
 
-    for (const ReportLanguage& language : kReportLanguages) {
-        std::string reportFile = (fs::path(out) / language.fileName).string();
-        WriteOutput(reportFile, CreateReport(codeplug, reportTemplate, language.name));
-        std::printf("wrote %s: the report in %s\n", reportFile.c_str(), language.name);
+    for (std::size_t index = 0; index < std::size(kReportLanguages); ++index) {
+        const ReportLanguage& language = kReportLanguages[index];
+        WriteOutput(reportTargets[index], CreateReport(codeplug, reportTemplate, language.name));
+        std::printf("wrote %s: the report in %s\n", reportTargets[index].given.c_str(), language.name);
     }
 }

@@ -1,6 +1,8 @@
 #include "host/input_file.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "host/command_error.h"
@@ -8,13 +10,65 @@
 
 namespace {
 
+// As much as the first bytes are looked at: blanks beyond it make a file of
+// no known kind.
+constexpr UINT kLookAhead = 4096;
+// The scrambled file's key (interface/scramble.h), which the program knows as
+// a fact of the file format rather than through the library.
+constexpr unsigned char kScramblingKey = 0xD4;
+
+enum class input_kind { codeplug_file, scrambled_xml, plain_xml, unknown };
+
+bool is_blank(unsigned char byte) { return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n'; }
+
+// The first byte that is not blank once `key` is taken off, or 0.
+unsigned char first_non_blank(std::string_view head, unsigned char key) {
+    for (unsigned char byte : head)
+        if (!is_blank(byte ^ key)) return byte ^ key;
+    return 0;
+}
+
+input_kind kind_of(std::string_view head) {
+    if (first_non_blank(head, kScramblingKey) == '<') return input_kind::scrambled_xml;
+    if (head.starts_with("\xEF\xBB\xBF")) head.remove_prefix(3);
+    switch (first_non_blank(head, 0)) {
+        case '{':
+            return input_kind::codeplug_file;
+        case '<':
+            return input_kind::plain_xml;
+        default:
+            return input_kind::unknown;
+    }
+}
+
+void refuse_other_kinds(const std::string& path, std::string_view head, input_kind expected) {
+    if (head.empty()) throw CommandError(path + ": the file is empty");
+    const input_kind found = kind_of(head);
+    if (found == expected) return;
+    if (expected == input_kind::codeplug_file) {
+        if (found == input_kind::scrambled_xml)
+            throw CommandError(path + ": a scrambled XML file, not a codeplug file (JSON); import it to get one");
+        if (found == input_kind::plain_xml) throw CommandError(path + ": XML text, not a codeplug file (JSON)");
+        throw CommandError(path +
+                           ": not a codeplug file: it does not begin with \"{\"; it may be damaged, or another "
+                           "kind of file");
+    }
+    if (found == input_kind::codeplug_file)
+        throw CommandError(path + ": a codeplug file (JSON), not a scrambled XML file; export it to get one");
+    if (found == input_kind::plain_xml)
+        throw CommandError(path + ": plain XML text, not a scrambled XML file as export writes them");
+    throw CommandError(path +
+                       ": not a scrambled XML file: its first bytes are no XML text, scrambled or plain; it may be "
+                       "damaged, or another kind of file");
+}
+
 [[noreturn]] void fail_to_open(const std::string& path, const CFileException& error) {
     std::error_code ignored;
     switch (error.m_cause) {
         case CFileException::fileNotFound:
             throw CommandError(path + ": no such file");
         case CFileException::sharingViolation:
-            throw CommandError(path + ": the file is locked by another program");
+            throw CommandError(path + ": the file is locked by another program; close it there and try again");
         case CFileException::accessDenied:
             if (std::filesystem::is_directory(path, ignored)) throw CommandError(path + ": a folder, not a file");
             break;
@@ -22,39 +76,72 @@ namespace {
     throw CommandError(path + ": cannot be opened: " + error.what());
 }
 
+[[noreturn]] void fail_to_read(const std::string& path, const CFileException& error) {
+    throw CommandError(path + ": cannot be read: " + error.what());
+}
+
 void open_input(CFile& file, const std::string& path) {
     CFileException error;
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareExclusive | CFile::typeBinary, &error))
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary, &error))
         fail_to_open(path, error);
+}
+
+std::string read_head(CFile& file, const std::string& path) {
+    std::string head(kLookAhead, '\0');
+    try {
+        UINT filled = 0;
+        while (filled < kLookAhead) {
+            UINT count = file.Read(head.data() + filled, kLookAhead - filled);
+            if (count == 0) break;
+            filled += count;
+        }
+        head.resize(filled);
+    } catch (const CFileException& error) {
+        fail_to_read(path, error);
+    }
+    return head;
 }
 
 }  // namespace
 
-std::string ReadInputFile(const std::string& path) {
+std::string ReadCodeplugInput(const std::string& path) {
     CFile file;
     open_input(file, path);
-    std::string content;
+    std::string content = read_head(file, path);
+    refuse_other_kinds(path, content, input_kind::codeplug_file);
     try {
         char chunk[64 * 1024];
         while (UINT count = file.Read(chunk, sizeof chunk)) content.append(chunk, count);
         file.Close();
     } catch (const CFileException& error) {
-        throw CommandError(path + ": cannot be read: " + error.what());
+        fail_to_read(path, error);
     }
-    if (content.empty()) throw CommandError(path + ": the file is empty");
     return content;
 }
 
-void CheckInputFile(const std::string& path) {
+std::uint64_t CheckXmlInput(const std::string& path) {
     CFile file;
     open_input(file, path);
-    char first = 0;
-    UINT count = 0;
+    refuse_other_kinds(path, read_head(file, path), input_kind::scrambled_xml);
     try {
-        count = file.Read(&first, 1);
+        std::uint64_t size = file.SeekToEnd();
         file.Close();
+        return size;
     } catch (const CFileException& error) {
-        throw CommandError(path + ": cannot be read: " + error.what());
+        fail_to_read(path, error);
     }
-    if (count == 0) throw CommandError(path + ": the file is empty");
+}
+
+std::string DescribeSize(std::uint64_t bytes) {
+    if (bytes < 1000) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    const char* const units[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
+    double size = static_cast<double>(bytes) / 1000;
+    int unit = 0;
+    while (size >= 999.95 && unit < 5) {
+        size /= 1000;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", size, units[unit]);
+    return text;
 }

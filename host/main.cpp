@@ -1,6 +1,7 @@
 // The command-line host: drives the library through its exported functions
 // as the radio programming application does. Exit status 0 on success, 1
-// when a command fails, 2 for a command line it cannot read; a failure
+// when a command fails, 2 for a command line or setting it cannot use, and
+// 128 + n when signal n (SIGINT, SIGTERM, SIGHUP) interrupts it; a failure
 // prints one line on the standard error, and for a report the lines that the
 // library added to its error text.
 
@@ -12,16 +13,24 @@
 
 #include "host/command_error.h"
 #include "host/commands.h"
+#include "host/interruption.h"
+#include "platform/codepage.h"
 #include "platform/com.h"
+#include "platform/environment.h"
 
 #ifndef XMLXSL_SAMPLES_DIR
 #define XMLXSL_SAMPLES_DIR "samples"
+#endif
+#ifndef XMLXSL_VERSION
+#define XMLXSL_VERSION "unknown"
 #endif
 
 namespace {
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+
+constexpr char kForceHelp[] = "Write the output even when it is a read-only file";
 
 int run_reporting_failure(const std::function<void()>& command) {
     try {
@@ -34,11 +43,24 @@ int run_reporting_failure(const std::function<void()>& command) {
             if (failure.details().back() != '\n') std::fputc('\n', stderr);
         }
     } catch (const std::bad_alloc&) {
-        std::fputs("xmlxsl: out of memory\n", stderr);
+        std::fputs("xmlxsl: not enough memory; close other programs and try again\n", stderr);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "xmlxsl: %s\n", failure.what());
     }
     return kFailed;
+}
+
+// The platform takes 1252 for a page it does not support; the program says so
+// rather than write text in a page the user did not ask for.
+bool refuse_unsupported_code_page() {
+    if (IsAnsiCodePageSettingValid()) return false;
+    char value[64] = "";
+    GetEnvironmentVariableA("XMLXSL_ACP", value, sizeof value);
+    std::fprintf(stderr,
+                 "xmlxsl: XMLXSL_ACP=\"%s\" is not a code page that xmlxsl supports; set it to 1250 to 1258, 932, "
+                 "936, 949 or 950, or unset it for 1252\n",
+                 value);
+    return true;
 }
 
 }  // namespace
@@ -46,47 +68,72 @@ int run_reporting_failure(const std::function<void()>& command) {
 int main(int argc, char** argv) {
     CLI::App app{"Export, import, show and print radio codeplugs through the xmlxsl library.", "xmlxsl"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "xmlxsl " XMLXSL_VERSION, "Print the version and exit");
+    app.footer(
+        "An output named - is the standard output. Any other output is written beside its target and moved\n"
+        "over it only on success, keeping its permission bits, owner and group; a symbolic link is written\n"
+        "through, a file with several names in place, a device, FIFO or /dev/stdout directly; a read-only\n"
+        "file needs --force. An interrupted command leaves no temporary file and ends with 128 + the signal.");
     std::function<void()> command;
 
-    std::string codeplugFile, xmlFile, output, templatePath, language;
+    std::string codeplugFile, xmlFile, output;
     std::string samples = XMLXSL_SAMPLES_DIR, out = "out/demo";
+    ReportRequest report;
     int channels = 0;
+    bool force = false;
 
     CLI::App* exportCommand = app.add_subcommand("export", "Write a codeplug file into a scrambled XML file");
     exportCommand->add_option("CODEPLUG.json", codeplugFile, "The codeplug file to read")->required();
-    exportCommand->add_option("FILE.xml", xmlFile, "The scrambled XML file to write")->required();
-    exportCommand->callback([&] { command = [&] { RunExport(codeplugFile, xmlFile); }; });
+    exportCommand->add_option("FILE.xml", xmlFile, "The scrambled XML file to write (- for the standard output)")
+        ->required();
+    exportCommand->add_flag("--force", force, kForceHelp);
+    exportCommand->callback([&] { command = [&] { RunExport(codeplugFile, xmlFile, force); }; });
 
     CLI::App* importCommand = app.add_subcommand("import", "Read a scrambled XML file into a codeplug file");
     importCommand->add_option("FILE.xml", xmlFile, "The scrambled XML file to read")->required();
-    importCommand->add_option("-o,--output", output, "The codeplug file to write (default: the standard output)");
-    importCommand->callback([&] { command = [&] { RunImport(xmlFile, output); }; });
+    importCommand->add_option("-o,--output", output, "The codeplug file to write (default, or -: the standard output)");
+    importCommand->add_flag("--force", force, kForceHelp);
+    importCommand->callback([&] { command = [&] { RunImport(xmlFile, output, force); }; });
 
     CLI::App* showCommand = app.add_subcommand("show", "Print the plain XML text of a scrambled XML file");
     showCommand->add_option("FILE.xml", xmlFile, "The scrambled XML file to read")->required();
     showCommand->callback([&] { command = [&] { RunShow(xmlFile); }; });
 
     CLI::App* reportCommand = app.add_subcommand("report", "Write the HTML report of a codeplug");
-    reportCommand->add_option("INPUT", codeplugFile, "A codeplug file (*.json) or a scrambled XML file")->required();
-    reportCommand->add_option("--template", templatePath, "The XSL report template; pretransform.qzt lies beside it")
+    reportCommand->footer(
+        "The report's settings come from the registry file that --registry names, else XMLXSL_REGISTRY:\n"
+        "the key HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE\\Language\\LANGUAGE names the language's\n"
+        "resource string file in \"ReportResource\" (the file lies beside the template), and the key\n"
+        "HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE holds the dealer heading that a template may use.");
+    reportCommand->add_option("INPUT", report.input, "A codeplug file (*.json) or a scrambled XML file")->required();
+    reportCommand->add_option("--template", report.templatePath, "The XSL report template; pretransform.qzt lies beside it")
         ->required();
-    reportCommand->add_option("--language", language, "The language, as the registry names it (English, German)")
+    reportCommand->add_option("--language", report.language, "The language, as the registry names it (English, German)")
         ->required();
-    reportCommand->add_option("-o,--output", output, "The HTML file to write")->required();
-    reportCommand->callback([&] { command = [&] { RunReport(codeplugFile, templatePath, language, output); }; });
+    reportCommand->add_option("--registry", report.registry,
+                              "The .reg file of the report's settings (default: the file XMLXSL_REGISTRY names)");
+    reportCommand->add_option("-o,--output", report.output, "The HTML file to write (- for the standard output)")
+        ->required();
+    reportCommand->add_flag("--force", report.force, kForceHelp);
+    reportCommand->callback([&] { command = [&] { RunReport(report); }; });
 
     CLI::App* demoCommand =
         app.add_subcommand("demo", "Export, import and check the bundled sample, and write its reports");
     demoCommand->add_option("--out", out, "The folder for the files it writes")->capture_default_str();
-    demoCommand->add_option("--samples", samples, "The sample folder")->capture_default_str();
-    demoCommand->callback([&] { command = [&] { RunDemo(samples, out); }; });
+    demoCommand->add_option("--samples", samples, "The sample folder; its settings.reg is the registry unless "
+                                                  "XMLXSL_REGISTRY is set")
+        ->capture_default_str();
+    demoCommand->add_flag("--force", force, kForceHelp);
+    demoCommand->callback([&] { command = [&] { RunDemo(samples, out, force); }; });
 
     CLI::App* generateCommand = app.add_subcommand("generate", "Write a realistic codeplug file of any size");
     generateCommand->add_option("--channels", channels, "The number of channels")
         ->required()
         ->check(CLI::Range(0, 100000));
-    generateCommand->add_option("-o,--output", output, "The codeplug file to write (default: the standard output)");
-    generateCommand->callback([&] { command = [&] { RunGenerate(channels, output); }; });
+    generateCommand->add_option("-o,--output", output,
+                                "The codeplug file to write (default, or -: the standard output)");
+    generateCommand->add_flag("--force", force, kForceHelp);
+    generateCommand->callback([&] { command = [&] { RunGenerate(channels, output, force); }; });
 
     try {
         app.parse(argc, argv);
@@ -96,7 +143,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "xmlxsl: %s; see xmlxsl --help\n", error.what());
         return kUsage;
     }
+    if (refuse_unsupported_code_page()) return kUsage;
 
+    InstallInterruptionHandlers();
     if (FAILED(CoInitialize(nullptr))) {
         std::fputs("xmlxsl: COM cannot be initialised on this thread\n", stderr);
         return kFailed;
