@@ -4,6 +4,7 @@
 
 #include "codeplug/status.h"
 #include "platform/ansi.h"
+#include "platform/exception_status.h"
 #include "platform/unique_bstr.h"
 #include "platform/unique_safearray.h"
 #include "platform/unique_variant.h"
@@ -95,12 +96,8 @@ DWORD CodeplugReader::ReadBlock(ULONG regionNode, LONG fieldId, BlockKind kind) 
     }
     if (!IsLibrarySuccess(built)) return built;
 
-    try {
-        if (DWORD set = FromResult(codeplug_->SetBlock(fieldId, block.get())); !IsLibrarySuccess(set)) return set;
-    } catch (...) {
-        return XMLXSL_E_SETBLOCK;
-    }
-    return XMLXSL_S_OK;
+    return status_of_call([&] { return FromResult(codeplug_->SetBlock(fieldId, block.get())); }, XMLXSL_E_SETBLOCK,
+                          XMLXSL_E_SETBLOCK);
 }
 
 DWORD CodeplugReader::BuildTypeArray(ULONG node, VARIANT* out) {

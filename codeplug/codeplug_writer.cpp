@@ -6,6 +6,7 @@
 
 #include "codeplug/status.h"
 #include "platform/ansi.h"
+#include "platform/exception_status.h"
 #include "platform/unique_variant.h"
 #include "platform/xml_narrowing.h"
 #include "resourcemanager/resourcemanager.h"
@@ -165,11 +166,10 @@ DWORD CodeplugWriter::WriteRegions(ULONG root) {
 DWORD CodeplugWriter::WriteBlock(LONG fieldId, BlockKind kind, ULONG blockNode) {
     if (!wrapper_.IsOpen()) return XMLXSL_E_NOTOPEN;
     unique_variant block;
-    try {
-        if (DWORD got = FromResult(codeplug_->GetBlock(fieldId, block.put())); !IsLibrarySuccess(got)) return got;
-    } catch (...) {
-        return XMLXSL_E_GETBLOCK;
-    }
+    if (DWORD got = status_of_call([&] { return FromResult(codeplug_->GetBlock(fieldId, block.put())); },
+                                   XMLXSL_E_GETBLOCK, XMLXSL_E_GETBLOCK);
+        !IsLibrarySuccess(got))
+        return got;
     switch (kind) {
         case BlockKind::Type:
             return WriteTypeArray(blockNode, block.get());
@@ -268,9 +268,7 @@ DWORD CodeplugWriter::WriteReportField(ULONG fieldNode, LONG fieldId, BSTR value
     if (DWORD status = SetAttribute(fieldNode, "DISPLAY_NAME", displayName); !IsLibrarySuccess(status))
         return status;
 
-    unique_variant english;
-    english.get()->vt = VT_BSTR;
-    english.get()->bstrVal = to_bstr("English").release();
+    unique_variant english = make_bstr_variant(u"English");
     unique_variant shownValue;
     shownValue.get()->vt = VT_BSTR;
     shownValue.get()->bstrVal = SysAllocStringLen(value, SysStringLen(value));

@@ -2,8 +2,8 @@
 
 #include "codeplug/codeplug_reader.h"
 #include "codeplug/codeplug_writer.h"
-#include "docserver/docserver.h"
 #include "codeplug/status.h"
+#include "platform/exception_status.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ CDocumentServer::~CDocumentServer() { Close(); }
 DWORD CDocumentServer::Open() noexcept {
     if (open_) return XMLXSL_S_OK;
     HRESULT created =
-        CoCreateInstance(CLSID_DocumentServer, nullptr, kServerContext, IID_IDocumentServer, server_.put_void());
+        CoCreateInstance(kClsidDocumentServer, nullptr, kServerContext, kIidDocumentServer, server_.put_void());
     if (FAILED(created)) {
         server_.release();  // a failed creation may have left anything there
         return XMLXSL_E_SERVER;
@@ -44,11 +44,8 @@ void CDocumentServer::Close() noexcept {
 
 DWORD CDocumentServer::GetXML(BSTR* text, LONG option) noexcept {
     if (!open_) return XMLXSL_E_NOTOPEN;
-    try {
-        return static_cast<DWORD>(server_->GetXML(text, option));
-    } catch (...) {
-        return XMLXSL_E_CONVERT;
-    }
+    return status_of_call([&] { return static_cast<DWORD>(server_->GetXML(text, option)); }, XMLXSL_E_CONVERT,
+                          XMLXSL_E_CONVERT);
 }
 
 DWORD CDocumentServer::CodeplugToXml(BSTR* text, ICodeplug* codeplug, ExportMode mode, VARIANT* language) {

@@ -37,3 +37,13 @@ struct IDocumentServer : IUnknown {
 protected:
     ~IDocumentServer() = default;
 };
+
+// The built-in server's class, {4945E3C6-92AC-4D86-90B8-91523A011867}, and
+// this interface, {0FAB1A6C-DEC2-4BA5-A0E4-802EE5EAEE5B}. The server's
+// component exports them to hosts as CLSID_DocumentServer and
+// IID_IDocumentServer (docserver/docserver.h); the library creates the
+// server from these, and so needs no link to the component.
+inline constexpr CLSID kClsidDocumentServer = {0x4945E3C6, 0x92AC, 0x4D86,
+                                               {0x90, 0xB8, 0x91, 0x52, 0x3A, 0x01, 0x18, 0x67}};
+inline constexpr IID kIidDocumentServer = {0x0FAB1A6C, 0xDEC2, 0x4BA5,
+                                           {0xA0, 0xE4, 0x80, 0x2E, 0xE5, 0xEA, 0xEE, 0x5B}};

@@ -1,7 +1,6 @@
 #include "docserver/docserver.h"
 
-// {4945E3C6-92AC-4D86-90B8-91523A011867}
-const CLSID CLSID_DocumentServer = {0x4945E3C6, 0x92AC, 0x4D86, {0x90, 0xB8, 0x91, 0x52, 0x3A, 0x01, 0x18, 0x67}};
+#include "codeplug/idocumentserver.h"
 
-// {0FAB1A6C-DEC2-4BA5-A0E4-802EE5EAEE5B}
-const IID IID_IDocumentServer = {0x0FAB1A6C, 0xDEC2, 0x4BA5, {0xA0, 0xE4, 0x80, 0x2E, 0xE5, 0xEA, 0xEE, 0x5B}};
+const CLSID CLSID_DocumentServer = kClsidDocumentServer;
+const IID IID_IDocumentServer = kIidDocumentServer;

@@ -5,24 +5,25 @@
 #include <new>
 
 #include "docserver/docserver.h"
-#include "docserver/utf8_text.h"
 #include "docserver/xml_text.h"
+#include "platform/ansi.h"
+#include "platform/exception_status.h"
 
 namespace docserver {
 
 namespace {
 
-// The one place where exceptions from pugixml's callers (our containers and
-// strings) become statuses.
+// Exceptions from pugixml's callers (our containers and strings) as
+// statuses.
 template <typename Operation>
 HRESULT guarded(Operation&& operation) noexcept {
-    try {
-        return operation();
-    } catch (const std::bad_alloc&) {
-        return DOCSERVER_E_OUTOFMEMORY;
-    } catch (...) {
-        return DOCSERVER_E_UNEXPECTED;
-    }
+    return status_of_call(std::forward<Operation>(operation), DOCSERVER_E_OUTOFMEMORY, DOCSERVER_E_UNEXPECTED);
+}
+
+// A BSTR argument, up to its first NUL, as the document keeps text; false
+// for UTF-16 that is no text (a lone surrogate). A null BSTR is empty text.
+bool try_utf8_of(const OLECHAR* text, std::string& out) {
+    return try_to_utf8(text == nullptr ? std::u16string_view() : std::u16string_view(text), out, ill_formed::refuse);
 }
 
 bool is_text(pugi::xml_node node) noexcept {
@@ -95,7 +96,7 @@ HRESULT document_server::CreateElement(ULONG parent, ULONG* node, BSTR name) noe
     return guarded([&] {
         pugi::xml_node into = parent == 0 ? document_.root() : handles_.node_of(parent);
         if (!into) return DOCSERVER_E_BADHANDLE;
-        if (!try_to_utf8(name, name_) || !is_xml_name(name_)) return DOCSERVER_E_INVALIDARG;
+        if (!try_utf8_of(name, name_) || !is_xml_name(name_)) return DOCSERVER_E_INVALIDARG;
         if (parent == 0 && document_.document_element()) return DOCSERVER_E_SECONDROOT;
 
         pugi::xml_node element = into.append_child(pugi::node_element);
@@ -121,8 +122,8 @@ HRESULT document_server::SetAttribute(ULONG node, BSTR name, BSTR value) noexcep
     return guarded([&] {
         pugi::xml_node element = handles_.node_of(node);
         if (!element) return DOCSERVER_E_BADHANDLE;
-        if (!try_to_utf8(name, name_) || !is_xml_name(name_)) return DOCSERVER_E_INVALIDARG;
-        if (!try_to_utf8(value, value_)) return DOCSERVER_E_INVALIDARG;
+        if (!try_utf8_of(name, name_) || !is_xml_name(name_)) return DOCSERVER_E_INVALIDARG;
+        if (!try_utf8_of(value, value_)) return DOCSERVER_E_INVALIDARG;
 
         pugi::xml_attribute attribute = element.attribute(name_.c_str());
         if (attribute) return attribute.set_value(value_.c_str()) ? DOCSERVER_S_OK : DOCSERVER_E_OUTOFMEMORY;
@@ -139,7 +140,7 @@ HRESULT document_server::SetText(ULONG node, BSTR text) noexcept {
     return guarded([&] {
         pugi::xml_node element = handles_.node_of(node);
         if (!element) return DOCSERVER_E_BADHANDLE;
-        if (!try_to_utf8(text, value_)) return DOCSERVER_E_INVALIDARG;
+        if (!try_utf8_of(text, value_)) return DOCSERVER_E_INVALIDARG;
 
         pugi::xml_node last_old = element.last_child();
         if (!value_.empty()) {
@@ -183,7 +184,7 @@ HRESULT document_server::FindElement(ULONG parent, LONG index, ULONG* node, BSTR
         pugi::xml_node from = parent == 0 ? document_.document_element() : handles_.node_of(parent);
         if (!from && parent != 0) return DOCSERVER_E_BADHANDLE;
         if (index < 0) return DOCSERVER_E_INVALIDARG;
-        if (!try_to_utf8(name, name_) || name_.empty()) return DOCSERVER_E_INVALIDARG;
+        if (!try_utf8_of(name, name_) || name_.empty()) return DOCSERVER_E_INVALIDARG;
         if (!from) return DOCSERVER_E_NOTFOUND;
 
         pugi::xml_node found = children_.named_child(from, name_.c_str(), static_cast<std::size_t>(index));
@@ -254,7 +255,7 @@ HRESULT document_server::GetAttribute(ULONG node, BSTR name, BSTR* value) noexce
     return guarded([&] {
         pugi::xml_node element = handles_.node_of(node);
         if (!element) return DOCSERVER_E_BADHANDLE;
-        if (!try_to_utf8(name, name_) || name_.empty()) return DOCSERVER_E_INVALIDARG;
+        if (!try_utf8_of(name, name_) || name_.empty()) return DOCSERVER_E_INVALIDARG;
 
         pugi::xml_attribute attribute = element.attribute(name_.c_str());
         if (!attribute) return DOCSERVER_E_NOTFOUND;
@@ -285,7 +286,8 @@ HRESULT document_server::try_publish(pugi::xml_node node, ULONG* out) {
 
 HRESULT document_server::try_publish(std::string_view value, BSTR* out) {
     // Our strings are always valid UTF-8, so only the allocation can fail.
-    unique_bstr text = to_bstr_from_utf8(value, wide_);
+    if (!try_from_utf8(value, wide_, ill_formed::replace)) return DOCSERVER_E_OUTOFMEMORY;
+    unique_bstr text(SysAllocStringLen(wide_.data(), static_cast<UINT>(wide_.size())));
     if (!text) return DOCSERVER_E_OUTOFMEMORY;
     *out = text.release();
     return DOCSERVER_S_OK;

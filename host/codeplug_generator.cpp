@@ -1,6 +1,8 @@
 #include "host/codeplug_generator.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <random>
 #include <string>
@@ -18,8 +20,6 @@ public:
     std::uint32_t below(std::uint32_t bound) {
         return static_cast<std::uint32_t>((std::uint64_t{engine_()} * bound) >> 32);
     }
-    std::size_t upTo(std::size_t limit) { return below(static_cast<std::uint32_t>(limit) + 1); }
-    std::size_t between(std::size_t low, std::size_t high) { return low + upTo(high - low); }
     bool chance(std::uint32_t percent) { return below(100) < percent; }
 
     template <typename T, std::size_t N>
@@ -31,85 +31,8 @@ private:
     std::mt19937 engine_;
 };
 
-// Bytes 0x80 to 0x9F of code page 1252. The five bytes the page leaves
-// unassigned are the C1 controls of the same number, as Windows maps them.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-// TAB, LF, CR, then bytes 0x20 to 0x7E, 0x80 to 0x9F and 0xA0 to 0xFF: the
-// characters of the page that XML can carry.
-constexpr std::uint32_t kCp1252CharacterCount = 3 + 95 + 32 + 96;
-
-char16_t cp1252_character(std::uint32_t index) {
-    if (index < 3) return u"\t\n\r"[index];
-    index -= 3;
-    if (index < 95) return static_cast<char16_t>(0x20 + index);
-    index -= 95;
-    if (index < 32) return kCp1252High[index];
-    return static_cast<char16_t>(0xA0 + index - 32);
-}
-
-constexpr std::u16string_view kMarkup[] = {u"&", u"<", u">", u"\"", u"'", u"&amp;", u"<a>", u"]]>", u"&#0;"};
-constexpr std::u16string_view kSpacing[] = {u"\t", u"\r", u"\n", u"\r\n", u" ", u"  ", u" \t "};
-constexpr std::u16string_view kWords[] = {
-    u"Ô", u"ÔÔ", u"Zone Ô",    u"€",   u"Fire Dispatch 1", u"Café",        u"ÀÖØöøÿ", u"Ÿ", u"0",
-    u"1", u"-1", u"450.12500", u"007", u"2147483647",      u"-2147483648", u"1e3",
-};
-
-std::u16string random_run(random_source& random, std::size_t length) {
-    std::u16string run(length, u' ');
-    for (char16_t& character : run) character = cp1252_character(random.below(kCp1252CharacterCount));
-    return run;
-}
-
-std::u16string random_value(random_source& random, const RandomOptions& options) {
-    if (random.chance(8)) return {};
-    if (random.chance(4))
-        return random_run(random, random.between(256, std::max<std::size_t>(256, options.maxLongValue)));
-    std::u16string value;
-    for (std::size_t pieces = random.between(1, std::max<std::size_t>(1, options.maxPieces)); pieces > 0; --pieces) {
-        std::uint32_t kind = random.below(4);
-        if (kind == 0)
-            value += random.pick(kMarkup);
-        else if (kind == 1)
-            value += random.pick(kSpacing);
-        else if (kind == 2)
-            value += random.pick(kWords);
-        else
-            value += random_run(random, random.between(1, 8));
-    }
-    return value;
-}
-
-TypeRows random_rows(random_source& random, const RandomOptions& options) {
-    TypeRows rows(random.upTo(options.maxRows));
-    for (FieldRow& row : rows) {
-        row.id = static_cast<LONG>(random.between(kFirstFieldId, kLastFieldId));
-        row.value = random_value(random, options);
-        row.type = static_cast<BYTE>(random.below(256));
-    }
-    return rows;
-}
-
-EntryBlock random_entry(random_source& random, const RandomOptions& options) {
-    EntryBlock entry{random_rows(random, options), {}};
-    entry.items.resize(random.upTo(options.maxItems));
-    for (TypeRows& item : entry.items) item = random_rows(random, options);
-    return entry;
-}
-
-ListBlock random_list(random_source& random, const RandomOptions& options) {
-    ListBlock list{random_rows(random, options), {}};
-    list.items.resize(random.upTo(options.maxItems));
-    for (EntryBlock& item : list.items) item = random_entry(random, options);
-    return list;
-}
-
-// The realistic codeplug. Type codes as a radio's tables might give them;
-// the library carries them without reading them.
+// Type codes as a radio's tables might give them; the library carries them
+// without reading them.
 constexpr BYTE kFlagType = 1;
 constexpr BYTE kNumberType = 2;
 constexpr BYTE kTextType = 3;
@@ -231,27 +154,6 @@ EntryBlock scan_list(int first, int count, random_source& random) {
 }
 
 }  // namespace
-
-Codeplug GenerateRandomCodeplug(std::uint32_t seed, const RandomOptions& options) {
-    random_source random(seed);
-    Codeplug codeplug;
-    for (const RegionLayout& region : CodeplugRegions()) {
-        for (const BlockLayout& layout : region.blocks) {
-            switch (layout.kind) {
-                case BlockKind::Type:
-                    codeplug.blocks[layout.fieldId] = random_rows(random, options);
-                    break;
-                case BlockKind::Entry:
-                    codeplug.blocks[layout.fieldId] = random_entry(random, options);
-                    break;
-                case BlockKind::List:
-                    codeplug.blocks[layout.fieldId] = random_list(random, options);
-                    break;
-            }
-        }
-    }
-    return codeplug;
-}
 
 Codeplug GenerateRealisticCodeplug(int channels) {
     using namespace field;

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/utf8_text.h"
+#include "platform/ansi.h"
 
 namespace {
 
@@ -256,9 +256,8 @@ private:
         auto value = row.find("value");
         if (value == row.end()) fail(place, "a row without \"value\"");
         if (!value->is_string()) fail(member(place, "value"), "a value must be a string");
-        std::optional<std::u16string> text = Utf16FromUtf8(value->get_ref<const std::string&>());
-        if (!text) fail(member(place, "value"), "a value must be UTF-8 text");
-        read.value = std::move(*text);
+        if (!try_from_utf8(value->get_ref<const std::string&>(), read.value, ill_formed::refuse))
+            fail(member(place, "value"), "a value must be UTF-8 text");
 
         if (auto type = row.find("type"); type != row.end()) {
             std::optional<std::int64_t> code = integer_of(*type);
@@ -368,9 +367,10 @@ private:
                 out_ += "{\"field\": \"" + std::string(FieldName(row.id)) + "\", ";
             else
                 out_ += "{\"id\": " + std::to_string(row.id) + ", ";
-            std::optional<std::string> value = Utf8FromUtf16(row.value);
-            if (!value) fail(element(place, i) + ".value", "holds a lone surrogate, which UTF-8 cannot carry");
-            out_ += "\"value\": " + json(std::move(*value)).dump() + ", \"type\": " + std::to_string(row.type) + "}";
+            std::string value;
+            if (!try_to_utf8(row.value, value, ill_formed::refuse))
+                fail(element(place, i) + ".value", "holds a lone surrogate, which UTF-8 cannot carry");
+            out_ += "\"value\": " + json(std::move(value)).dump() + ", \"type\": " + std::to_string(row.type) + "}";
         });
     }
 

@@ -1,10 +1,10 @@
 #include "host/codeplug_model.h"
 
-#include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
 
+#include "platform/exception_status.h"
 #include "platform/unique_safearray.h"
 
 namespace {
@@ -20,16 +20,10 @@ struct overloaded : Visitors... {
 template <typename... Visitors>
 overloaded(Visitors...) -> overloaded<Visitors...>;
 
-// The one place where exceptions of the standard library become statuses.
+// Exceptions of the standard library as statuses.
 template <typename Operation>
 HRESULT status_of(Operation&& operation) noexcept {
-    try {
-        return operation();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return status_of_call(std::forward<Operation>(operation), E_OUTOFMEMORY, E_UNEXPECTED);
 }
 
 // Holds SafeArrayAccessData's lock for one scope. It must end before the
@@ -245,49 +239,6 @@ HRESULT try_read_block(const VARIANT& holder, ReadPart read_part, Block& out) {
     return S_OK;
 }
 
-bool bstrs_equal(BSTR a, BSTR b) noexcept {
-    UINT bytes = SysStringByteLen(a);
-    return bytes == SysStringByteLen(b) && (bytes == 0 || std::memcmp(a, b, bytes) == 0);
-}
-
-bool arrays_equal(SAFEARRAY* a, SAFEARRAY* b) noexcept {
-    if (!a || !b) return a == b;
-    constexpr USHORT kElementKind = FADF_BSTR | FADF_UNKNOWN | FADF_VARIANT;
-    UINT dimensions = SafeArrayGetDim(a);
-    if (dimensions != SafeArrayGetDim(b) || a->cbElements != b->cbElements ||
-        (a->fFeatures & kElementKind) != (b->fFeatures & kElementKind))
-        return false;
-    VARTYPE type_a = VT_EMPTY;
-    VARTYPE type_b = VT_EMPTY;
-    if (SUCCEEDED(SafeArrayGetVartype(a, &type_a)) != SUCCEEDED(SafeArrayGetVartype(b, &type_b)) || type_a != type_b)
-        return false;
-
-    std::size_t count = 1;
-    for (UINT dimension = 1; dimension <= dimensions; ++dimension) {
-        dimension_extent extent_a{};
-        dimension_extent extent_b{};
-        if (FAILED(try_extent(a, dimension, extent_a)) || FAILED(try_extent(b, dimension, extent_b))) return false;
-        if (extent_a.lower != extent_b.lower || extent_a.count != extent_b.count) return false;
-        count *= extent_a.count;
-    }
-
-    if (a->fFeatures & FADF_VARIANT) {
-        const auto* cells_a = static_cast<const VARIANT*>(a->pvData);
-        const auto* cells_b = static_cast<const VARIANT*>(b->pvData);
-        for (std::size_t i = 0; i < count; ++i)
-            if (!VariantsEqual(cells_a[i], cells_b[i])) return false;
-        return true;
-    }
-    if (a->fFeatures & FADF_BSTR) {
-        const auto* texts_a = static_cast<const BSTR*>(a->pvData);
-        const auto* texts_b = static_cast<const BSTR*>(b->pvData);
-        for (std::size_t i = 0; i < count; ++i)
-            if (!bstrs_equal(texts_a[i], texts_b[i])) return false;
-        return true;
-    }
-    return count == 0 || std::memcmp(a->pvData, b->pvData, count * a->cbElements) == 0;
-}
-
 }  // namespace
 
 BlockKind KindOf(const Block& block) noexcept { return static_cast<BlockKind>(block.index()); }
@@ -345,27 +296,4 @@ HRESULT FromVariant(const VARIANT& block, BlockKind kind, Block& out) noexcept {
         }
         return E_INVALIDARG;
     });
-}
-
-bool VariantsEqual(const VARIANT& a, const VARIANT& b) noexcept {
-    if (a.vt != b.vt) return false;
-    if (a.vt & VT_BYREF) return a.byref == b.byref;
-    if (a.vt & VT_ARRAY) return arrays_equal(a.parray, b.parray);
-    switch (a.vt) {
-        case VT_EMPTY:
-        case VT_NULL:
-            return true;
-        case VT_BSTR:
-            return bstrs_equal(a.bstrVal, b.bstrVal);
-        case VT_UI1:
-            return a.bVal == b.bVal;
-        case VT_I2:
-        case VT_BOOL:
-            return a.iVal == b.iVal;
-        case VT_I4:
-        case VT_ERROR:
-            return a.lVal == b.lVal;
-        default:
-            return std::memcmp(&a.brecVal, &b.brecVal, sizeof a.brecVal) == 0;
-    }
 }

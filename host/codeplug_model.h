@@ -82,10 +82,3 @@ std::size_t CountFields(const Codeplug& codeplug) noexcept;
 // array, a wrong number of dimensions, columns or ENTRY/LIST parts) or an
 // unknown kind; E_OUTOFMEMORY. On failure out is unchanged.
 [[nodiscard]] HRESULT FromVariant(const VARIANT& block, BlockKind kind, Block& out) noexcept;
-
-// Deep equality: the same type; for arrays the same dimensions, bounds,
-// element type and every element compared again deeply; BSTRs compared by
-// their byte lengths and bytes, embedded NULs included. A null BSTR equals an
-// empty one, as COM treats them alike. Interface and byref values compare by
-// address.
-bool VariantsEqual(const VARIANT& a, const VARIANT& b) noexcept;

@@ -16,7 +16,6 @@
 #include "host/report_settings.h"
 #include "host/staged_file.h"
 #include "host/status_text.h"
-#include "host/utf8_text.h"
 #include "interface/xmlxsl.h"
 #include "platform/ansi.h"
 #include "platform/codepage.h"
@@ -174,12 +173,9 @@ std::string LatestXmlText() {
 }
 
 std::string CreateReport(const Codeplug& codeplug, const std::string& templatePath, const std::string& language) {
-    std::optional<std::u16string> name = Utf16FromUtf8(language);
-    if (!name) throw CommandError("the language name is not UTF-8 text");
-    unique_variant languageVariant;
-    languageVariant.get()->vt = VT_BSTR;
-    languageVariant.get()->bstrVal = SysAllocStringLen(name->data(), static_cast<UINT>(name->size()));
-    if (languageVariant.get()->bstrVal == nullptr) throw std::bad_alloc();
+    std::u16string name;
+    if (!try_from_utf8(language, name, ill_formed::refuse)) throw CommandError("the language name is not UTF-8 text");
+    unique_variant languageVariant = make_bstr_variant(name);
 
     std::string absoluteTemplate = AbsoluteTemplatePath(templatePath);
     com_ptr<MemoryCodeplug> object = MemoryCodeplug::Create(codeplug);

@@ -6,7 +6,6 @@
 #include <system_error>
 #include <vector>
 
-#include "host/utf8_text.h"
 #include "platform/ansi.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
@@ -23,8 +22,9 @@ constexpr const char* kDealerValues[] = {"DealerInfoLeft", "DealerInfoMiddle", "
 // The key's name as the library spells it: the language through the ANSI
 // code page.
 std::string language_key(const std::string& language) {
-    std::optional<std::u16string> wide = Utf16FromUtf8(language);
-    return std::string(kLanguagesKey) + "\\" + (wide ? to_ansi(wide->data(), wide->size()) : language);
+    std::u16string wide;
+    const bool text = try_from_utf8(language, wide, ill_formed::refuse);
+    return std::string(kLanguagesKey) + "\\" + (text ? to_ansi(wide.data(), wide.size()) : language);
 }
 
 LSTATUS open_key(const std::string& name, unique_hkey& key) {

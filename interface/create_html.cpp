@@ -14,9 +14,7 @@ DWORD create_html(ICodeplug* codeplug, const char* templatePath, VARIANT* langua
     // fails where an unknown language fails, rather than being read as one.
     unique_variant unnamed;
     if (language == nullptr || language->vt != VT_BSTR) {
-        unnamed.get()->vt = VT_BSTR;
-        unnamed.get()->bstrVal = SysAllocString(u"");
-        if (unnamed.get()->bstrVal == nullptr) return XMLXSL_E_MEMORY;
+        unnamed = make_bstr_variant(u"");
         language = unnamed.get();
     }
 

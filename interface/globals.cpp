@@ -3,9 +3,6 @@
 #include "interface/open_xml_files.h"
 #include "interface/xmlxsl.h"
 
-// Built first and destroyed last: every other object may append to it.
-std::string gXSLErrorMsg = "Errors: \n";
-
 // Destroyed before the error text; an open wrapper resets and releases its
 // server then.
 CDocumentServer gDocumentServer;

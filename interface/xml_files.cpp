@@ -113,9 +113,7 @@ DWORD write_scrambled(const char* fileName, std::uintptr_t handle, const std::st
 DWORD export_to_file(const char* fileName, ICodeplug* codeplug) {
     if (!gLibraryOpen) return XMLXSL_E_NOTOPEN;
     if (codeplug == nullptr) return static_cast<DWORD>(E_POINTER);
-    unique_variant english;
-    english.get()->vt = VT_BSTR;
-    english.get()->bstrVal = to_bstr("English").release();
+    unique_variant english = make_bstr_variant(u"English");
 
     unique_bstr xml;
     DWORD status =

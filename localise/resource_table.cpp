@@ -3,9 +3,7 @@
 #include <new>
 #include <string_view>
 
-#include "localise/path_separators.h"
-#include "platform/file.h"
-#include "report/error_report.h"
+#include "report/text_loader.h"
 
 namespace {
 
@@ -31,37 +29,21 @@ line_kind parse_line(const std::string& line, std::string& key, std::string& val
 
 }  // namespace
 
-// The file object closes the file on every return.
 ShortStatus CReader::readFile(const std::string& path) {
-    CStdioFile file;
-    try {
-        const std::string merged = MergeDoubledSeparators(path);
-        if (!file.Open(merged.c_str(), CFile::modeRead | CFile::typeText | CFile::shareExclusive)) {
-            AppendReportError("%s could not be opened.\n", merged);
-            return kShortFileOpen;
+    std::string key;
+    std::string value;
+    return ReadTextFileLines(path, "CReader", [&](const std::string& line) {
+        switch (parse_line(line, key, value)) {
+            case line_kind::skipped:
+                break;
+            case line_kind::malformed:
+                return kShortResourceLine;
+            case line_kind::entry:
+                entries_.insert_or_assign(std::move(key), std::move(value));
+                break;
         }
-        std::string line;
-        std::string key;
-        std::string value;
-        while (file.ReadString(line)) {
-            switch (parse_line(line, key, value)) {
-                case line_kind::skipped:
-                    break;
-                case line_kind::malformed:
-                    return kShortResourceLine;
-                case line_kind::entry:
-                    entries_.insert_or_assign(std::move(key), std::move(value));
-                    break;
-            }
-        }
-    } catch (const CFileException&) {
-        AppendReportError("ReadString exception in CReader::readFile\n");
-        return kShortRead;
-    } catch (const std::bad_alloc&) {
-        AppendReportError("Unable to allocate memory in CReader::readFile\n");
-        return kShortMemory;
-    }
-    return kShortOk;
+        return kShortOk;
+    });
 }
 
 ShortStatus CReader::getString(const std::string& key, std::string& value) const {

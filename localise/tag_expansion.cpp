@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/codepage.h"
+#include "platform/ansi.h"
 #include "report/error_report.h"
 
 namespace {
@@ -23,55 +23,13 @@ constexpr std::string_view kWrongLength = "XSL tag is of wrong length.\n";
 constexpr std::string_view kOutOfMemory = "Unable to allocate memory in CXSL::translateXSL \n";
 constexpr std::string_view kCameBack = "Resource file or registry error \n";
 
-// Searches for carets and counts characters in the ANSI code page, stepping
-// over double-byte characters whole, so that under 932 the trail byte of
-// "\x81^" is no caret. The lead bytes are looked up once per translation.
-class ansi_scanner {
-public:
-    ansi_scanner() {
-        for (unsigned byte = 0; byte < 256; ++byte) lead_[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
-    }
-
-    // The first caret at or after from, which must begin a character.
-    std::size_t find_caret(std::string_view text, std::size_t from) const {
-        for (std::size_t at = text.find('^', from); at != npos; at = text.find('^', at + 1))
-            if (begins_character(text, from, at)) return at;
-        return npos;
-    }
-
-    std::size_t count_carets(std::string_view text) const {
-        std::size_t count = 0;
-        for (std::size_t at = find_caret(text, 0); at != npos; at = find_caret(text, at + 1)) ++count;
-        return count;
-    }
-
-    // Steps as CharNextA does: a lead byte takes the next byte with it unless
-    // that is a NUL.
-    std::size_t count_characters(std::string_view text) const {
-        std::size_t count = 0;
-        for (std::size_t at = 0; at < text.size(); ++count) {
-            const bool pair = is_lead(text[at]) && at + 1 < text.size() && text[at + 1] != '\0';
-            at += pair ? 2 : 1;
-        }
-        return count;
-    }
-
-    // Whether the byte at `at` begins a character, given that the one at from
-    // does. It is the trail of a double-byte character exactly when an odd run
-    // of lead bytes stands right before it: the byte before the run ends a
-    // character, and within the run each byte leads the next. Looking back no
-    // further than from keeps searches linear.
-    bool begins_character(std::string_view text, std::size_t from, std::size_t at) const {
-        std::size_t leads = 0;
-        while (at - leads > from && is_lead(text[at - leads - 1])) ++leads;
-        return leads % 2 == 0;
-    }
-
-private:
-    bool is_lead(char byte) const { return lead_[static_cast<unsigned char>(byte)]; }
-
-    bool lead_[256];
-};
+// Carets are found by characters of the ANSI code page, so that under 932
+// the trail byte of "\x81^" is no caret.
+std::size_t count_carets(const ansi_characters& characters, std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t at = characters.find(text, '^', 0); at != npos; at = characters.find(text, '^', at + 1)) ++count;
+    return count;
+}
 
 // Finds where a marker's bytes stand, left to right. A loop that brings a
 // tag back scans its text again at every step, and the text may hold carets
@@ -151,7 +109,7 @@ public:
         : text_(text), lookup_(lookup), sizeLimit_(text.size() + limits.growth), rescanLimit_(limits.rescans) {}
 
     ShortStatus run() {
-        if (scanner_.count_carets(text_) % 2 != 0) {
+        if (count_carets(characters_, text_) % 2 != 0) {
             AppendReportError(kOddCarets);
             return kShortFormat;
         }
@@ -253,11 +211,11 @@ private:
     }
 
     tag_search find_tag(std::string_view text, std::size_t& open, std::size_t& close) const {
-        open = scanner_.find_caret(text, 0);
+        open = characters_.find(text, '^', 0);
         if (open == npos) return tag_search::none;
-        close = scanner_.find_caret(text, open + 1);
+        close = characters_.find(text, '^', open + 1);
         if (close == npos) return tag_search::unpaired;
-        if (scanner_.count_characters(text.substr(open + 1, close - open - 1)) != kTagLength)
+        if (characters_.count(text.substr(open + 1, close - open - 1)) != kTagLength)
             return tag_search::wrong_length;
         return tag_search::found;
     }
@@ -274,7 +232,7 @@ private:
         marker_search search(text, marker);
         std::size_t copied = open;
         for (std::size_t at = search.find(open); at != npos;) {
-            if (!scanner_.begins_character(text, open, at)) {
+            if (!characters_.begins_character(text, open, at)) {
                 at = search.find(at + 1);
                 continue;
             }
@@ -341,7 +299,7 @@ private:
 
     std::string& text_;
     const tag_lookup& lookup_;
-    const ansi_scanner scanner_;
+    const ansi_characters characters_;
     const std::size_t sizeLimit_;
     const std::size_t rescanLimit_;
     std::size_t rescanned_ = 0;

@@ -66,3 +66,36 @@ std::u16string to_wide(std::string_view text) {
     wide.resize(widen_into(text, wide.data()));
     return wide;
 }
+
+bool try_to_utf8(std::u16string_view text, std::string& out, ill_formed policy) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
+        out.assign(text.begin(), text.end());
+        return true;
+    }
+    // Three bytes at most for each unit.
+    if (text.size() > INT_MAX / 3) throw std::bad_alloc();
+    const DWORD flags = policy == ill_formed::refuse ? WC_ERR_INVALID_CHARS : 0;
+    const int size = static_cast<int>(text.size());
+    out.resize(text.size() * 3);
+    const int written = WideCharToMultiByte(CP_UTF8, flags, text.data(), size, out.data(),
+                                            static_cast<int>(out.size()), nullptr, nullptr);
+    if (written == 0) return false;
+    out.resize(static_cast<std::size_t>(written));
+    return true;
+}
+
+bool try_from_utf8(std::string_view text, std::u16string& out, ill_formed policy) {
+    if (std::all_of(text.begin(), text.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; })) {
+        out.assign(text.begin(), text.end());
+        return true;
+    }
+    require_convertible(text.size());
+    const DWORD flags = policy == ill_formed::refuse ? MB_ERR_INVALID_CHARS : 0;
+    const int size = static_cast<int>(text.size());
+    // A byte never becomes more than one unit.
+    out.resize(text.size());
+    const int written = MultiByteToWideChar(CP_UTF8, flags, text.data(), size, out.data(), size);
+    if (written == 0) return false;
+    out.resize(static_cast<std::size_t>(written));
+    return true;
+}

@@ -17,6 +17,16 @@ std::string FullPathName(LPCSTR fileName) {
     return absolute.lexically_normal().string();
 }
 
+std::string MergeDoubledSeparators(const std::string& path) {
+    std::string merged;
+    merged.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        merged.push_back(path[i]);
+        if (path[i] == '/' && i + 1 < path.size() && path[i + 1] == '/') ++i;
+    }
+    return merged;
+}
+
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart) {
     std::string full;
     try {

@@ -24,3 +24,10 @@ WIN32_EXPORT DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPST
 // The same as a string; empty where GetFullPathNameA gives 0 for any reason
 // but memory. Throws std::bad_alloc.
 WIN32_EXPORT std::string FullPathName(LPCSTR fileName);
+
+// The path with each pair of consecutive separators replaced by one, left to
+// right without overlap: three in a row become two, four become two. Paths
+// are written with doubled separators where the application escaped them.
+// No trail byte of the supported double-byte pages is '/', so the bytes are
+// scanned one by one. Throws std::bad_alloc.
+WIN32_EXPORT std::string MergeDoubledSeparators(const std::string& path);

@@ -6,6 +6,7 @@
 #include <climits>
 #include <utility>
 
+#include "platform/ansi.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 
@@ -42,18 +43,12 @@ std::optional<DWORD> try_parse_hex(std::u16string_view digits, std::size_t maxDi
     return number;
 }
 
+// Text that is no UTF-8 is refused rather than read with replacement
+// characters; the ANSI pages decode every byte, as Windows does.
 std::optional<std::u16string> try_widen(UINT codePage, std::string_view bytes) {
-    if (bytes.empty()) return std::u16string();
-    if (bytes.size() > INT_MAX) return std::nullopt;
-    // Text that is no UTF-8 is refused rather than read with replacement
-    // characters; the ANSI pages decode every byte, as Windows does.
-    DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-    int byteCount = static_cast<int>(bytes.size());
-    int length = MultiByteToWideChar(codePage, flags, bytes.data(), byteCount, nullptr, 0);
-    if (length <= 0) return std::nullopt;
-    std::u16string text(static_cast<std::size_t>(length), u'\0');
-    if (MultiByteToWideChar(codePage, flags, bytes.data(), byteCount, text.data(), length) != length)
-        return std::nullopt;
+    if (codePage != CP_UTF8) return to_wide(bytes);
+    std::u16string text;
+    if (!try_from_utf8(bytes, text, ill_formed::refuse)) return std::nullopt;
     return text;
 }
 

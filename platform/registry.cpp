@@ -14,8 +14,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/ansi.h"
 #include "platform/codepage.h"
 #include "platform/environment.h"
+#include "platform/exception_status.h"
 #include "platform/regfile.h"
 
 namespace {
@@ -39,7 +41,7 @@ bool grants_query(REGSAM sam) {
 
 // Windows recognises a predefined key by its low 32 bits alone, so the
 // zero-extended 0x80000002 is HKEY_LOCAL_MACHINE as much as the sign-extended
-// value of the headers (pinned by RegOpenKeyExA.AcceptsZeroExtendedPredefinedKey).
+// value of the headers.
 bool looks_predefined(std::uintptr_t bits) {
     std::uint64_t high = static_cast<std::uint64_t>(bits) >> 32;
     return (high == 0 || high == 0xFFFFFFFF) && (bits & 0xFFFFFFF0) == 0x80000000;
@@ -142,21 +144,11 @@ std::optional<regfile::key_map> try_load_registry() {
     return regfile::try_parse(bytes);
 }
 
-std::u16string widen_ansi(const char* text) {
-    std::size_t size = std::strlen(text);
-    if (size == 0 || size > INT_MAX) return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), nullptr, 0);
-    if (length <= 0) return {};
-    std::u16string wide(static_cast<std::size_t>(length), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(size), wide.data(), length);
-    return wide;
-}
-
 // The folded path of subKey beneath base. A single trailing backslash is
 // allowed, as Windows allows it; any other empty name finds no key.
 std::optional<std::u16string> try_join(std::u16string base, const char* subKey) {
     if (subKey == nullptr || *subKey == '\0') return base;
-    std::u16string names = widen_ansi(subKey);
+    std::u16string names = to_wide(subKey);
     if (names.ends_with(u'\\')) names.pop_back();
     if (names.empty() || names.starts_with(u'\\') || names.find(u"\\\\") != std::u16string::npos) return std::nullopt;
     return base + u'\\' + regfile::fold_case(names);
@@ -167,25 +159,14 @@ std::string to_ansi_data(const std::vector<BYTE>& utf16le) {
     std::u16string units(utf16le.size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i)
         units[i] = static_cast<char16_t>(utf16le[2 * i] | utf16le[2 * i + 1] << 8);
-    if (units.empty() || units.size() > INT_MAX) return {};
-    int unitCount = static_cast<int>(units.size());
-    int length = WideCharToMultiByte(CP_ACP, 0, units.data(), unitCount, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, units.data(), unitCount, ansi.data(), length, nullptr, nullptr);
-    return ansi;
+    return to_ansi(units.data(), units.size());
 }
 
-// The one place where the standard library's exceptions become results:
-// std::bad_alloc, and the length and system errors that stand for resource
-// exhaustion too.
+// The standard library's exceptions as results: std::bad_alloc, and the
+// length and system errors that stand for resource exhaustion too.
 template <typename Body>
 LSTATUS status_of(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    return status_of_call<LSTATUS>(std::forward<Body>(body), ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY);
 }
 
 }  // namespace
@@ -233,12 +214,12 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
             if (!registry) return ERROR_BADDB;
             if (auto found = registry->find(std::u16string(*root)); found != registry->end()) values = &found->second;
         } else {
-            // As on Windows (pinned by RegQueryValueExAAccess.NeedsQueryRightOfOpen).
+            // As on Windows: a key opened without KEY_QUERY_VALUE cannot be read.
             if (!opened->mayQuery) return ERROR_ACCESS_DENIED;
             values = &opened->values;
         }
 
-        std::u16string name = valueName == nullptr ? std::u16string() : regfile::fold_case(widen_ansi(valueName));
+        std::u16string name = valueName == nullptr ? std::u16string() : regfile::fold_case(to_wide(valueName));
         const regfile::value* stored = nullptr;
         if (values != nullptr) {
             if (auto found = values->find(name); found != values->end()) stored = &found->second;

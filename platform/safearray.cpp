@@ -16,8 +16,7 @@ namespace {
 //                           ^ the SAFEARRAY* points here          ^ pvData, 16-aligned
 //
 // The VARTYPE sits in the 4 bytes before the descriptor, where Windows keeps
-// it when FADF_HAVEVARTYPE is set and where a host may look for it
-// (SafeArrayCreateOfType pins it).
+// it when FADF_HAVEVARTYPE is set and where a host may look for it.
 constexpr std::size_t kDescriptorOffset = 8;
 constexpr std::size_t kDataAlignment = 16;
 constexpr ULONG kMaxLocks = 0xFFFF;
@@ -280,7 +279,7 @@ HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* indices, void* out) {
 HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* indices, void* in) {
     if (!psa || !indices) return E_INVALIDARG;
     element_kind kind = kind_of(psa);
-    // Windows' convention, pinned by CopiesABstrPassedItselfAndKeepsTheOldOneWhenTheCopyFails:
+    // Windows' convention:
     // a BSTR or IUnknown* is passed itself, and may be null; any other type by address.
     if (!in && (kind == element_kind::variant || kind == element_kind::plain)) return E_INVALIDARG;
     void* element = element_address(psa, indices);

@@ -4,6 +4,9 @@
 // before handing out the address, so reusing an out-parameter cannot leak.
 // Copying can fail, so there is no copy constructor: copy_to() reports.
 
+#include <new>
+#include <string_view>
+
 #include "platform/oleauto.h"
 
 class unique_variant {
@@ -53,3 +56,12 @@ public:
 private:
     VARIANT value_;
 };
+
+// A variant of type VT_BSTR that holds a copy of text. Throws std::bad_alloc.
+inline unique_variant make_bstr_variant(std::u16string_view text) {
+    unique_variant variant;
+    variant.get()->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (variant.get()->bstrVal == nullptr) throw std::bad_alloc();
+    variant.get()->vt = VT_BSTR;
+    return variant;
+}

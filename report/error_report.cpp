@@ -2,27 +2,20 @@
 
 #include <new>
 
-#include "platform/codepage.h"
+#include "platform/ansi.h"
+
+// Built before the library's other global objects, which may append to it,
+// and destroyed after them: the priority orders it across the library's
+// files, which plain definitions do not.
+__attribute__((init_priority(101))) std::string gXSLErrorMsg = "Errors: \n";
 
 namespace {
 
 // The longest formatted message, in bytes: such messages have always been
 // formatted into 256-byte buffers, terminator included.
+// A longer one is cut where a character ends, so that a lone lead byte
+// cannot swallow the first byte of the next message.
 constexpr std::size_t kFormattedLimit = 255;
-
-// The length of the longest start of text that fits in limit bytes without
-// splitting a double-byte character, whose lone lead byte would otherwise
-// swallow the first byte of the next message.
-std::size_t cut_length(std::string_view text, std::size_t limit) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const bool pair = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size();
-        const std::size_t next = end + (pair ? 2 : 1);
-        if (next > limit) break;
-        end = next;
-    }
-    return end;
-}
 
 }  // namespace
 
@@ -39,7 +32,7 @@ void AppendReportError(std::string_view format, std::string_view value) {
     try {
         std::string formatted(format);
         if (const auto marker = formatted.find("%s"); marker != std::string::npos) formatted.replace(marker, 2, value);
-        gXSLErrorMsg.append(formatted, 0, cut_length(formatted, kFormattedLimit));
+        gXSLErrorMsg.append(formatted, 0, ansi_characters().fitting(formatted, kFormattedLimit));
     } catch (const std::bad_alloc&) {
     }
 }

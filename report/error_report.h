@@ -9,7 +9,8 @@
 
 #include "platform/export.h"
 
-// Defined with the library's other global objects, built first of them.
+// "Errors: \n" and every line since; built first of the library's global
+// objects and destroyed last.
 WIN32_EXPORT extern std::string gXSLErrorMsg;
 
 // Appends a fixed message unchanged. A message that finds no memory is

@@ -5,18 +5,22 @@
 // Win32 error code, or 1 and 9 of the settings readers) travels the same way
 // and is widened alike, so 2 becomes 0x80040002.
 
+#include "codeplug/status.h"
 #include "platform/wintypes.h"
 
 using ShortStatus = DWORD;
 
-constexpr ShortStatus kShortOk = 0x0700;
-constexpr ShortStatus kShortFileOpen = 0x0703;
-constexpr ShortStatus kShortConvert = 0x0706;
-constexpr ShortStatus kShortReport = 0x0707;
-constexpr ShortStatus kShortResourceLine = 0x0712;
-constexpr ShortStatus kShortResource = 0x0713;
-constexpr ShortStatus kShortTagLength = 0x0714;
-constexpr ShortStatus kShortFormat = 0x0715;
-constexpr ShortStatus kShortMemory = 0x0716;
-constexpr ShortStatus kShortProduct = 0x0717;
-constexpr ShortStatus kShortRead = 0x0718;
+// The short form of one of the library's status codes.
+constexpr ShortStatus ShortStatusOf(DWORD status) { return status & 0xFFFFu; }
+
+constexpr ShortStatus kShortOk = ShortStatusOf(XMLXSL_S_OK);
+constexpr ShortStatus kShortFileOpen = ShortStatusOf(XMLXSL_E_FILEOPEN);
+constexpr ShortStatus kShortConvert = ShortStatusOf(XMLXSL_E_CONVERT);
+constexpr ShortStatus kShortReport = ShortStatusOf(XMLXSL_E_REPORT);
+constexpr ShortStatus kShortResourceLine = ShortStatusOf(XMLXSL_E_RESOURCELINE);
+constexpr ShortStatus kShortResource = ShortStatusOf(XMLXSL_E_RESOURCE);
+constexpr ShortStatus kShortTagLength = ShortStatusOf(XMLXSL_E_TAGLENGTH);
+constexpr ShortStatus kShortFormat = ShortStatusOf(XMLXSL_E_FORMAT);
+constexpr ShortStatus kShortMemory = ShortStatusOf(XMLXSL_E_MEMORY);
+constexpr ShortStatus kShortProduct = ShortStatusOf(XMLXSL_E_PRODUCT);
+constexpr ShortStatus kShortRead = ShortStatusOf(XMLXSL_E_READ);

@@ -19,7 +19,6 @@
 #include "localise/installation_settings.h"
 #include "localise/xsl_translator.h"
 #include "platform/ansi.h"
-#include "platform/codepage.h"
 #include "platform/unique_variant.h"
 #include "report/error_report.h"
 #include "report/report_generator.h"
@@ -28,21 +27,6 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-// The last of the given separators, stepping over double-byte characters
-// whole so that a trail byte equal to a separator does not count.
-std::size_t last_separator(std::string_view path, std::string_view separators) {
-    std::size_t last = npos;
-    for (std::size_t at = 0; at < path.size();) {
-        auto byte = static_cast<unsigned char>(path[at]);
-        if (IsDBCSLeadByte(byte) && at + 1 < path.size()) {
-            at += 2;
-            continue;
-        }
-        if (separators.find(path[at]) != std::string_view::npos) last = at;
-        ++at;
-    }
-    return last;
-}
 
 // Xerces's own panic handler prints to the standard error and ends the
 // process; the host's process is not the library's to end. A panic becomes an
@@ -130,7 +114,7 @@ public:
 // processor wrote before it stopped.
 std::string transform(const std::string& xml, const std::string& stylesheet) {
     XmlLibrariesStarted started;
-    // Fails like a rejected stylesheet, with no output (pinned by XmlSafetyRefusal.EndsLikeARejectedStylesheet).
+    // Fails like a rejected stylesheet, with no output.
     document_type_finder finder;
     if (finder.finds_one_in(xml) || finder.finds_one_in(stylesheet)) {
         AppendReportError("StreamTransform Error: document type declarations are not accepted\n");
@@ -166,24 +150,22 @@ ShortStatus CXSLHandler::XSLTtransform(const std::string& input, const std::stri
         if (ShortStatus status = xml.init(input); status != kShortOk) return status;
         if (ShortStatus status = stylesheet.readFile(templatePath); status != kShortOk) return status;
 
-        unique_variant languageName;
-        languageName.get()->vt = VT_BSTR;
-        languageName.get()->bstrVal = SysAllocString(language);
-        if (language != nullptr && languageName.get()->bstrVal == nullptr) throw std::bad_alloc();
+        unique_variant languageName =
+            make_bstr_variant(language == nullptr ? std::u16string_view() : std::u16string_view(language));
         unique_variant resource;
         if (DWORD result = GetXSLResourceFilePathAndName(languageName.get(), resource.get());
             !IsRegistrySuccess(result))
             return result;
         std::string resourceValue = to_ansi(resource.get()->bstrVal);
 
-        std::size_t folderEnd = last_separator(templatePath, "/");
+        std::size_t folderEnd = ansi_characters().find_last_of(templatePath, "/");
         if (folderEnd == npos) {
             AppendReportError("Invalid XSL Filename\n");
             return kShortFormat;
         }
         // Only the value's file name counts: the resource string file always
         // lies beside the template. The value may be written either way.
-        std::size_t nameStart = last_separator(resourceValue, "/\\");
+        std::size_t nameStart = ansi_characters().find_last_of(resourceValue, "/\\");
         std::string fileName = nameStart == npos ? resourceValue : resourceValue.substr(nameStart + 1);
         resourceFilePath_ = templatePath.substr(0, folderEnd) + "/" + fileName;
 

@@ -10,33 +10,25 @@ namespace {
 struct ResourceScript {
     LONG nameFailsFor = -1;
     LONG translationFailsFor = -1;
-    HRESULT translationFailure = static_cast<HRESULT>(0x80070057);
     LONG controlsFor = -1;  // its name and text hold characters XML forbids
-    int nameCalls = 0;
-    int translateCalls = 0;
+    int calls = 0;
 };
 ResourceScript resources;
 
 }  // namespace
 
 extern "C" HRESULT GetFieldName(LONG id, VARIANT* language, VARIANT* name) {
-    ++resources.nameCalls;
+    ++resources.calls;
     if (id == resources.nameFailsFor || language->vt != VT_BSTR) return E_INVALIDARG;
-    std::u16string text = id == resources.controlsFor ? u"A\x01" "B\uFFFF" : u"Name " + to_wide(std::to_string(id));
-    name->vt = VT_BSTR;
-    name->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *name = Bstr(id == resources.controlsFor ? u"A\001B\uFFFF" : u"Name " + to_wide(std::to_string(id)));
     return S_OK;
 }
 
 extern "C" HRESULT TranslateChoice(LONG id, VARIANT* english, VARIANT* value, VARIANT*, VARIANT* text) {
-    ++resources.translateCalls;
-    if (id == resources.translationFailsFor) return resources.translationFailure;
+    ++resources.calls;
+    if (id == resources.translationFailsFor) return E_INVALIDARG;
     EXPECT_EQ(std::u16string(english->bstrVal), u"English");
-    std::u16string shown = id == resources.controlsFor
-                               ? u"x\x1Fy\tz\x0B"
-                               : u"[" + std::u16string(value->bstrVal, SysStringLen(value->bstrVal)) + u"]";
-    text->vt = VT_BSTR;
-    text->bstrVal = SysAllocStringLen(shown.data(), static_cast<UINT>(shown.size()));
+    *text = Bstr(id == resources.controlsFor ? u"x\x1Fy\tz\x0B" : u"[" + std::u16string(value->bstrVal) + u"]");
     return S_OK;
 }
 
@@ -48,51 +40,36 @@ protected:
         Conversion::SetUp();
         resources = ResourceScript{};
     }
+    std::string text;
 };
 
+// Six fields, each named and translated once; file mode asks for nothing.
 TEST_F(ReportMode, WritesDisplayNamesAndShownValuesInsteadOfIdsAndTypes) {
-    std::string text;
     ASSERT_EQ(exportText(codeplug.get(), text, ExportMode::Report), XMLXSL_S_OK);
     EXPECT_NE(text.find("<RRW_BLOCK ID=\"1\">\n\t\t\t<RRW_RGNSIZE DISPLAY_NAME=\"Name 100\">[4096]</RRW_RGNSIZE>"),
               std::string::npos);
     EXPECT_NE(text.find("<ALIAS DISPLAY_NAME=\"Name 424\">[Fire &amp; Rescue &lt;1&gt;]</ALIAS>"), std::string::npos);
     EXPECT_EQ(text.find("TYPE="), std::string::npos);
-    EXPECT_EQ(resources.nameCalls, 6);
-    EXPECT_EQ(resources.translateCalls, 6);
+    EXPECT_EQ(resources.calls, 12);
+    ASSERT_EQ(exportText(codeplug.get(), text, ExportMode::File), XMLXSL_S_OK);
+    EXPECT_EQ(resources.calls, 12);
 }
 
-TEST_F(ReportMode, FallsBackToTheTableNameWhenNoDisplayNameComes) {
+// Characters XML forbids would make the report's XML unreadable; they show
+// as U+FFFD, which code page 1252 writes as "?", while tab stays a tab.
+TEST_F(ReportMode, FallsBackToTheTableNameAndReplacesCharactersThatXmlForbids) {
     resources.nameFailsFor = field::ALIAS;
-    std::string text;
+    resources.controlsFor = field::RRW_RGNSIZE;
     ASSERT_EQ(exportText(codeplug.get(), text, ExportMode::Report), XMLXSL_S_OK);
     EXPECT_NE(text.find("<ALIAS DISPLAY_NAME=\"ALIAS\">[Fire"), std::string::npos);
-}
-
-TEST_F(ReportMode, EndsWithTheTranslatorsFailure) {
-    resources.translationFailsFor = field::PA_PERSINDEX;
-    for (HRESULT failure : {static_cast<HRESULT>(0x80070057), static_cast<HRESULT>(0x80040400)}) {
-        resources.translationFailure = failure;
-        std::string text;
-        EXPECT_EQ(exportText(codeplug.get(), text, ExportMode::Report), static_cast<DWORD>(failure));
-        EXPECT_EQ(text, "");
-    }
-}
-
-// Such characters would make the report's XML unreadable; they show as
-// U+FFFD, which code page 1252 writes as "?", while tab stays a tab.
-TEST_F(ReportMode, ShowsCharactersThatXmlForbidsAsReplacementCharacters) {
-    resources.controlsFor = field::RRW_RGNSIZE;
-    std::string text;
-    ASSERT_EQ(exportText(codeplug.get(), text, ExportMode::Report), XMLXSL_S_OK);
     EXPECT_NE(text.find("<RRW_RGNSIZE DISPLAY_NAME=\"A?B?\">x?y\tz?</RRW_RGNSIZE>"), std::string::npos) << text;
     EXPECT_EQ(text.find("&#"), std::string::npos);
 }
 
-TEST_F(ReportMode, FileModeNeverAsksTheResourceManager) {
-    std::string text;
-    ASSERT_EQ(exportText(codeplug.get(), text, ExportMode::File), XMLXSL_S_OK);
-    EXPECT_EQ(resources.nameCalls, 0);
-    EXPECT_EQ(resources.translateCalls, 0);
+TEST_F(ReportMode, EndsWithTheTranslatorsFailure) {
+    resources.translationFailsFor = field::PA_PERSINDEX;
+    EXPECT_EQ(exportText(codeplug.get(), text, ExportMode::Report), static_cast<DWORD>(E_INVALIDARG));
+    EXPECT_EQ(text, "");
 }
 
 }  // namespace

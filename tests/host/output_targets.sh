@@ -121,16 +121,10 @@ run_case() {
   done
 }
 
-echo "== an output that is one of the inputs"
+echo "== an output that is one of the inputs, however it is named"
 same="the same file as"
-run_case ImportOverItsInput "" "import radio.xml -o radio.xml" 1 \
-  "xmlxsl: radio.xml: $same the XML file radio.xml; name another output file" ""
 run_case ExportOverItsInput "" "export radio.json radio.json" 1 \
   "xmlxsl: radio.json: $same the codeplug radio.json; name another output file" ""
-run_case ReportOverItsInput "" "${report/radio.json/radio.xml} -o radio.xml" 1 \
-  "xmlxsl: radio.xml: $same the codeplug radio.xml; name another output file" ""
-run_case ReportOverTheTemplate "" "$report -o t/report.xsl" 1 \
-  "xmlxsl: t/report.xsl: $same the template t/report.xsl; name another output file" ""
 run_case ReportOverThePretransform "" "$report -o t/../t/pretransform.qzt" 1 \
   "xmlxsl: t/../t/pretransform.qzt: $same the pre-transform $cases/ReportOverThePretransform/t/pretransform.qzt; name another output file" ""
 run_case ReportOverTheRegistry "owned t/settings.reg" "$report -o t/settings.reg" 1 \
@@ -147,46 +141,27 @@ run_case DemoOverItsSample "mkdir out && ln -s ../t/radio.json out/radio.xml" "d
 echo "== what a written target stays"
 run_case ReplacedKeepsModeAndOwner "cp ref.html back.json && chmod 640 back.json && owned back.json" \
   "import radio.xml -o back.json" 0 "" "~back.json=ref.json"
-run_case ExportReplacedKeepsModeAndOwner "cp ref.html back.xml && chmod 604 back.xml && owned back.xml" \
-  "export radio.json back.xml" 0 "" "~back.xml=ref.xml"
-run_case ReportReplacedKeepsOwner "cp ref.json back.html && owned back.html" "$report -o back.html" 0 "" \
-  "~back.html=ref.html"
 run_case ReadOnlyIsRefused "cp ref.html ro.json && chmod 444 ro.json" "import radio.xml -o ro.json" 1 \
-  "xmlxsl: ro.json: the file is read-only; give --force to write it all the same" ""
-run_case ReadOnlyIsRefusedForGenerate "cp ref.html ro.json && chmod 400 ro.json" "generate --channels 2 -o ro.json" 1 \
   "xmlxsl: ro.json: the file is read-only; give --force to write it all the same" ""
 run_case ReadOnlyIsWrittenWhenForced "cp ref.html ro.xml && chmod 444 ro.xml && owned ro.xml" \
   "export radio.json ro.xml --force" 0 "" "~ro.xml=ref.xml"
 run_case LinkIsWrittenThrough \
-  "mkdir other && cp ref.html other/file.json && chmod 600 other/file.json && owned other/file.json && ln -s other/file.json link.json" \
-  "import radio.xml -o link.json" 0 "" "~other/file.json=ref.json"
-run_case ExportLinkIsWrittenThrough "mkdir other && cp ref.html other/file.xml && ln -s ../other/file.xml t/link.xml" \
+  "mkdir other && cp ref.html other/file.xml && chmod 600 other/file.xml && owned other/file.xml && ln -s ../other/file.xml t/link.xml" \
   "export radio.json t/link.xml" 0 "" "~other/file.xml=ref.xml"
 run_case DanglingLinkIsRefused "ln -s missing.json dangling.json" "import radio.xml -o dangling.json" 1 \
   "xmlxsl: dangling.json: a symbolic link to $cases/DanglingLinkIsRefused/missing.json, which does not exist; create that file or remove the link" ""
 run_case HardLinkedIsWrittenInPlace "cp ref.html a.json && ln a.json b.json && owned a.json" \
   "import radio.xml -o a.json" 0 "" "a.json=ref.json b.json=ref.json"
-run_case ExportHardLinkedIsWrittenInPlace "cp ref.html a.xml && ln a.xml b.xml" "export radio.json b.xml" 0 "" \
-  "a.xml=ref.xml b.xml=ref.xml"
-run_case FifoIsWrittenDirectly "mkfifo pipe" "import radio.xml -o pipe" 0 "" "pipe=ref.json"
-run_case ExportFifoIsWrittenDirectly "mkfifo pipe" "export radio.json pipe" 0 "" "pipe=ref.xml"
+run_case FifoIsWrittenDirectly "mkfifo pipe" "export radio.json pipe" 0 "" "pipe=ref.xml"
 run_case DevNullIsWrittenDirectly "" "export radio.json /dev/null" 0 "" ""
 run_case DevStdoutIsTheShellsFile "" "import radio.xml -o /dev/stdout" 0 "" "-=ref.json"
-run_case ExportDevStdoutIsTheShellsFile "" "export radio.json /dev/stdout" 0 "" "-=ref.xml"
 run_case DevFdIsTheShellsFile ": >fd.html" "$report -o /dev/fd/3 3>fd.html" 0 "" "fd.html=ref.html"
-run_case DashIsTheStandardOutput "" "import radio.xml -o -" 0 "" "-=ref.json"
-run_case ExportDashIsTheStandardOutput "" "export radio.json -" 0 "" "-=ref.xml"
-run_case ReportDashIsTheStandardOutput "" "$report -o -" 0 "" "-=ref.html"
-run_case GenerateDashIsTheStandardOutput "" "generate --channels 2 -o -" 0 "" "-=ref-generated.json"
+run_case DashIsTheStandardOutput "" "generate --channels 2 -o -" 0 "" "-=ref-generated.json"
 run_case FolderIsRefused "mkdir folder.json" "import radio.xml -o folder.json" 1 \
   "xmlxsl: folder.json: a folder, not a file; name a file in it" ""
-run_case MissingFolderIsRefused "" "import radio.xml -o nowhere/back.json" 1 \
-  "xmlxsl: nowhere/back.json: cannot be written: no such folder nowhere; create it first" ""
-run_case ExportMissingFolderIsRefused "" "export radio.json nowhere/back.xml" 1 \
+run_case MissingFolderIsRefused "" "export radio.json nowhere/back.xml" 1 \
   "xmlxsl: nowhere/back.xml: cannot be written: no such folder nowhere; create it first" ""
 run_case FullDeviceIsRefused "" "import radio.xml -o /dev/full" 1 \
-  "xmlxsl: /dev/full: cannot be written: the disk is full; free some space and try again" ""
-run_case ExportFullDeviceIsRefused "" "export radio.json /dev/full" 1 \
   "xmlxsl: /dev/full: cannot be written: the disk is full; free some space and try again" ""
 run_case DemoReadOnlyIsRefused "mkdir out && cp ref.html out/report-german.html && chmod 444 out/report-german.html" \
   "demo --samples t --out out" 1 \
@@ -240,9 +215,6 @@ interrupt_case() {
 echo "== interrupted commands"
 interrupt_case ExportInterrupted INT "cp ref.html back.xml && owned back.xml" "export radio.json back.xml"
 interrupt_case ExportToStandardOutputInterrupted TERM "" "export radio.json -"
-interrupt_case ImportInterrupted TERM "" "import radio.xml -o back.json"
-interrupt_case ReportInterrupted HUP "cp ref.json back.html" "$report -o back.html"
-interrupt_case GenerateInterrupted INT "" "generate --channels 2 -o back.json"
 interrupt_case DemoInterrupted HUP "mkdir out" "demo --samples t --out out"
 
 if [ $failures -gt 0 ]; then

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <tuple>
 
@@ -12,228 +11,112 @@
 #include "platform/unique_variant.h"
 #include "tests/support/temp_folder.h"
 
-using namespace std::string_literals;
-
 namespace {
 
-const std::string kLanguages =
-    "Windows Registry Editor Version 5.00\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE\\Language\\English]\r\n"
-    "\"ReportResource\"=\"C:\\\\Corvane\\\\english.res\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE\\Language\\Fran\xC3\xA7"
-    "ais]\r\n"
-    "\"ReportResource\"=\"\xE2\x82\xAC.res\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE\\Language\\Packed]\r\n"
-    "\"ReportResource\"=dword:41424344\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE\\Language\\Empty]\r\n";
+const std::string kProductKey = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE]\r\n";
+const std::string kLanguageKey = "[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE\\Language\\";
 
-unique_variant BstrVariant(std::u16string_view text) {
-    unique_variant variant;
-    variant.get()->vt = VT_BSTR;
-    variant.get()->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return variant;
-}
-
-std::u16string TextOf(const unique_variant& variant) {
-    return {variant.get()->bstrVal, SysStringLen(variant.get()->bstrVal)};
-}
-
-// A registry file and a debugger log of the test's own, under code page 1252.
-class SettingsTest : public ::testing::Test {
+// A registry file and a debugger log of the test's own, under code page
+// 1252. The result variant holds a string that each read frees.
+class InstallationSettings : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SetAnsiCodePageForTesting(1252));
         SetEnvironmentVariableA("XMLXSL_DEBUG_LOG", folder_.file("debug.log").c_str());
-        previous_ = BstrVariant(u"previous");
+        SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.file("settings.reg").c_str());
     }
     void TearDown() override {
         FailOleAllocationsAfter(-1);
         SetEnvironmentVariableA("XMLXSL_REGISTRY", nullptr);
         SetEnvironmentVariableA("XMLXSL_DEBUG_LOG", nullptr);
     }
-    void UseRegistry(const std::string& content) {
-        WriteFileBytes(folder_.file("settings.reg"), content);
-        SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.file("settings.reg").c_str());
-    }
+    void UseRegistry(const std::string& content) { WriteFileBytes(folder_.file("settings.reg"), content); }
     std::string DebugLog() const { return ReadFileBytes(folder_.file("debug.log")); }
+    // The result's text, or "(empty)" for VT_EMPTY.
+    std::u16string Result() const {
+        if (result_.vt() == VT_EMPTY) return u"(empty)";
+        return {result_.get()->bstrVal, SysStringLen(result_.get()->bstrVal)};
+    }
 
     TempFolder folder_;
-    unique_variant previous_;  // the result variant, holding a string to be freed
+    unique_variant result_ = make_bstr_variant(u"previous");
 };
 
-struct language_case {
-    const char* label;
-    std::u16string language;
-    DWORD code;
-    std::u16string text;  // when code is 0
-    std::string debugLog;
-};
-
-class ResourceFile : public SettingsTest, public ::testing::WithParamInterface<language_case> {};
-
-TEST_P(ResourceFile, ReadsReportResourceOfLanguage) {
-    UseRegistry(kLanguages);
-    unique_variant language = BstrVariant(GetParam().language);
-    EXPECT_EQ(GetXSLResourceFilePathAndName(language.get(), previous_.get()), GetParam().code);
-    EXPECT_EQ(previous_.vt(), GetParam().code == 0 ? VT_BSTR : VT_EMPTY);
-    if (GetParam().code == 0) {
-        EXPECT_EQ(TextOf(previous_), GetParam().text);
+// Any case of the name; through the code page (0x80 is the euro sign);
+// data of another type read as text without terminator; a missing value
+// written to the debugger output, a missing key not.
+TEST_F(InstallationSettings, ResourceFileIsTheReportResourceOfTheLanguage) {
+    UseRegistry(kProductKey + kLanguageKey + "English]\r\n\"ReportResource\"=\"C:\\\\Corvane\\\\english.res\"\r\n" +
+                kLanguageKey + "Fran\347ais]\r\n\"ReportResource\"=\"\x80.res\"\r\n" + kLanguageKey +
+                "Packed]\r\n\"ReportResource\"=dword:41424344\r\n" + kLanguageKey + "Empty]\r\n");
+    const std::tuple<std::u16string, DWORD, std::u16string> cases[] = {{u"FRAN\u00C7AIS", 0, u"\u20AC.res"},
+                                                                       {u"Packed", 0, u"DCBA"},
+                                                                       {u"Klingon", 2, u"(empty)"},
+                                                                       {u"Empty", 1, u"(empty)"}};
+    for (const auto& [language, code, text] : cases) {
+        EXPECT_EQ(GetXSLResourceFilePathAndName(make_bstr_variant(language).get(), result_.get()), code);
+        EXPECT_EQ(Result(), text);
     }
-    EXPECT_EQ(DebugLog(), GetParam().debugLog);
-}
 
-// Plain values come through the code page: 0x80 is the euro sign there.
-INSTANTIATE_TEST_SUITE_P(Languages, ResourceFile,
-                         ::testing::Values(language_case{"Path", u"English", 0, u"C:\\Corvane\\english.res", ""},
-                                           language_case{"OtherCaseHighByte", u"FRAN\u00C7AIS", 0, u"\u20AC.res", ""},
-                                           language_case{"DataWithoutTerminator", u"Packed", 0, u"DCBA", ""},
-                                           language_case{"MissingKey", u"Klingon", 2, u"", ""},
-                                           language_case{"MissingValue", u"Empty", 1, u"",
-                                                         "Error in GetXSLResourceFilePathAndName\n"}),
-                         [](const auto& info) { return std::string(info.param.label); });
+    // The language variant may receive the result.
+    result_ = make_bstr_variant(u"English");
+    EXPECT_EQ(GetXSLResourceFilePathAndName(result_.get(), result_.get()), 0u);
+    EXPECT_EQ(Result(), u"C:\\Corvane\\english.res");
 
-TEST_F(SettingsTest, ResourceFileRefusesLanguageWithoutStringLeavingResult) {
-    UseRegistry(kLanguages);
+    // A language that holds no string wins over a null result, and leaves
+    // the result alone.
     unique_variant number;
     number.get()->vt = VT_I4;
-    number.get()->lVal = 7;
-    const BSTR held = previous_.get()->bstrVal;
-    EXPECT_EQ(GetXSLResourceFilePathAndName(number.get(), previous_.get()), 13u);
-    EXPECT_EQ(GetXSLResourceFilePathAndName(nullptr, previous_.get()), 13u);
-    EXPECT_EQ(previous_.get()->bstrVal, held);
+    EXPECT_EQ(GetXSLResourceFilePathAndName(number.get(), result_.get()), 13u);
+    EXPECT_EQ(GetXSLResourceFilePathAndName(nullptr, result_.get()), 13u);
+    EXPECT_EQ(Result(), u"C:\\Corvane\\english.res");
     EXPECT_EQ(GetXSLResourceFilePathAndName(number.get(), nullptr), 13u);
-    EXPECT_EQ(GetXSLResourceFilePathAndName(previous_.get(), nullptr), 87u);
-    EXPECT_EQ(DebugLog(), "");
+    EXPECT_EQ(GetXSLResourceFilePathAndName(result_.get(), nullptr), 87u);
+    EXPECT_EQ(DebugLog(), "Error in GetXSLResourceFilePathAndName\n");
 }
 
-TEST_F(SettingsTest, ResourceFileAcceptsLanguageVariantAsResult) {
-    UseRegistry(kLanguages);
-    unique_variant both = BstrVariant(u"English");
-    EXPECT_EQ(GetXSLResourceFilePathAndName(both.get(), both.get()), 0u);
-    EXPECT_EQ(TextOf(both), u"C:\\Corvane\\english.res");
-}
-
-TEST_F(SettingsTest, ResourceFileReportsFailedStringAndLeavesResultEmpty) {
-    UseRegistry(kLanguages);
-    unique_variant language = BstrVariant(u"English");
-    FailOleAllocationsAfter(0);
-    EXPECT_EQ(GetXSLResourceFilePathAndName(language.get(), previous_.get()), 9u);
-    EXPECT_FALSE(OleAllocationFailurePending());
-    EXPECT_EQ(previous_.vt(), VT_EMPTY);
-    EXPECT_EQ(DebugLog(), "Failed _bstr_t construction in GetXSLResourceFilePathAndName\n");
-}
-
-// The bytes as a .reg hex list: "6f,6e,00".
-std::string HexList(const std::string& bytes) {
-    std::string list;
-    for (unsigned char byte : bytes) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, "%02x", byte);
-        list += (list.empty() ? "" : ",") + std::string(pair);
+// Plain strings and multi-strings alike go through the code page; other
+// types are read as plain text, and nothing is expanded. Each getter reads
+// its own value alone; a missing value is written to the debugger output, a
+// missing key not.
+TEST_F(InstallationSettings, DealerInfoReadsItsOwnValueByItsType) {
+    const std::tuple<DWORD (*)(VARIANT*), std::string, std::u16string> cases[] = {
+        {GetDealerInfoLeft, "Left\"=\"Corvane\x80\"", u"Corvane\u20AC"},
+        {GetDealerInfoLeft, "Left\"=\"\"", u""},
+        {GetDealerInfoMiddle, "Middle\"=hex(7):6f,6e,65,00,80,00,00,74,77,6f,00,00", u"one\r\n\u20AC\r\n\r\ntwo"},
+        {GetDealerInfoMiddle, "Middle\"=hex(7):00", u""},
+        {GetDealerInfoRight, "Right\"=hex(2):25,57,49,4e,44,49,52,25,00", u"%WINDIR%"},
+    };
+    for (const auto& [read, value, text] : cases) {
+        UseRegistry(kProductKey + "\"DealerInfo" + value + "\r\n");
+        EXPECT_EQ(read(result_.get()), 0u) << value;
+        EXPECT_EQ(Result(), text) << value;
     }
-    return list;
-}
-
-struct dealer_getter {
-    DWORD (*read)(VARIANT*);
-    const char* valueName;
-    const char* function;
-};
-
-const dealer_getter kGetters[] = {{GetDealerInfoLeft, "DealerInfoLeft", "GetDealerInfoLeft"},
-                                  {GetDealerInfoMiddle, "DealerInfoMiddle", "GetDealerInfoMiddle"},
-                                  {GetDealerInfoRight, "DealerInfoRight", "GetDealerInfoRight"}};
-
-struct dealer_case {
-    const char* label;
-    std::string data;  // what follows the value name and "=" in an ANSI .reg file; empty for no value
-    DWORD code;
-    std::u16string text;  // when code is 0
-};
-
-class DealerInfo : public SettingsTest, public ::testing::WithParamInterface<std::tuple<dealer_getter, dealer_case>> {};
-
-TEST_P(DealerInfo, ReadsOwnValueByItsType) {
-    const auto& [getter, example] = GetParam();
-    std::string file = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE]\r\n";
-    for (const auto& other : kGetters)
-        if (other.read != getter.read) file += "\""s + other.valueName + "\"=\"wrong\"\r\n";
-    if (!example.data.empty()) file += "\""s + getter.valueName + "\"=" + example.data + "\r\n";
-    UseRegistry(file);
-
-    EXPECT_EQ(getter.read(previous_.get()), example.code);
-    EXPECT_EQ(previous_.vt(), example.code == 0 ? VT_BSTR : VT_EMPTY);
-    if (example.code == 0) {
-        EXPECT_EQ(TextOf(previous_), example.text);
-    }
-    EXPECT_EQ(DebugLog(), example.code == 0 ? "" : "Error in "s + getter.function + "\n");
-}
-
-// Plain and multi-strings alike go through the code page.
-INSTANTIATE_TEST_SUITE_P(
-    Values, DealerInfo,
-    ::testing::Combine(
-        ::testing::ValuesIn(kGetters),
-        ::testing::Values(
-            dealer_case{"EmptyString", "\"\"", 0, u""},
-            dealer_case{"PlainHighByte", "\"Corvane\x80\"", 0, u"Corvane\u20AC"},
-            dealer_case{"ThreeLines", "hex(7):" + HexList("one\0two\0three\0\0"s), 0, u"one\r\ntwo\r\nthree"},
-            dealer_case{"EmptyLineInList", "hex(7):" + HexList("a\0\0b\0\0"s), 0, u"a\r\n\r\nb"},
-            dealer_case{"MultiHighByte", "hex(7):" + HexList("\x80\0\0"s), 0, u"\u20AC"},
-            dealer_case{"OneByteList", "hex(7):00", 0, u""}, dealer_case{"NoDataList", "hex(7):", 0, u""},
-            dealer_case{"ExpandStringNotExpanded", "hex(2):" + HexList("%WINDIR%\\x\0"s), 0, u"%WINDIR%\\x"},
-            dealer_case{"BinaryWithoutTerminator", "hex:41,42", 0, u"AB"}, dealer_case{"MissingValue", "", 1, u""})),
-    [](const auto& info) { return std::string(std::get<0>(info.param).valueName) + std::get<1>(info.param).label; });
-
-// A UTF-8 .reg file holds any text; the value reaches the caller whole under
-// every code page that holds its characters.
-TEST_F(SettingsTest, PlainTextKeepsItsCharactersUnderItsCodePage) {
-    const std::pair<UINT, std::u16string> cases[] = {
-        {1252, u"Caf\u00E9 \u20AC 5"}, {1251, u"\u041C\u043E\u0441\u043A\u0432\u0430"}, {1250, u"\u010D.txt"}};
-    for (const auto& [page, text] : cases) {
-        ASSERT_TRUE(SetAnsiCodePageForTesting(page));
-        const std::u16string quoted = u"\"" + text + u"\"";
-        std::string utf8;
-        for (char16_t c : quoted) {
-            if (c < 0x80) utf8 += static_cast<char>(c);
-            else if (c < 0x800) utf8 += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-            else utf8 += {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                          static_cast<char>(0x80 | (c & 0x3F))};
-        }
-        UseRegistry("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE]\r\n"
-                    "\"DealerInfoRight\"=" + utf8 + "\r\n");
-        EXPECT_EQ(GetDealerInfoRight(previous_.get()), 0u) << page;
-        EXPECT_EQ(TextOf(previous_), text) << page;
-    }
-}
-
-class DealerInfoFailure : public SettingsTest, public ::testing::WithParamInterface<dealer_getter> {};
-
-TEST_P(DealerInfoFailure, PassesOpenFailureOnSilently) {
+    UseRegistry(kProductKey);
+    for (auto read : {GetDealerInfoLeft, GetDealerInfoMiddle, GetDealerInfoRight}) EXPECT_EQ(read(result_.get()), 1u);
+    EXPECT_EQ(Result(), u"(empty)");
     UseRegistry("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane]\r\n");
-    EXPECT_EQ(GetParam().read(previous_.get()), 2u);
-    EXPECT_EQ(previous_.vt(), VT_EMPTY);
-    UseRegistry("REGEDIT4\r\n\r\nnot a line\r\n");
-    EXPECT_EQ(GetParam().read(previous_.get()), 1009u);
-    EXPECT_EQ(GetParam().read(nullptr), 87u);
-    EXPECT_EQ(DebugLog(), "");
+    EXPECT_EQ(GetDealerInfoRight(result_.get()), 2u);
+    EXPECT_EQ(GetDealerInfoRight(nullptr), 87u);
+    EXPECT_EQ(DebugLog(), "Error in GetDealerInfoLeft\nError in GetDealerInfoMiddle\nError in GetDealerInfoRight\n");
 }
 
-TEST_P(DealerInfoFailure, ReportsFailedStringForPlainAndMultiValues) {
-    const std::string line = "\""s + GetParam().valueName + "\"=";
-    for (const std::string& data : {"\"text\""s, "hex(7):" + HexList("a\0b\0\0"s)}) {
-        UseRegistry("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Corvane\\TORVALE]\r\n" + line + data + "\r\n");
-        unique_variant result = BstrVariant(u"previous");
-        FailOleAllocationsAfter(0);
-        EXPECT_EQ(GetParam().read(result.get()), 9u) << data;
-        EXPECT_FALSE(OleAllocationFailurePending());
-        EXPECT_EQ(result.vt(), VT_EMPTY);
-    }
-    const std::string message = "Failed _bstr_t construction in "s + GetParam().function + "\n";
-    EXPECT_EQ(DebugLog(), message + message);
+// The plain string and the multi-string each fail on their own; a language
+// that receives the result is read before the failure.
+TEST_F(InstallationSettings, AFailedStringIsReportedAndLeavesTheResultEmpty) {
+    UseRegistry(kProductKey + "\"DealerInfoRight\"=hex(7):61,00,62,00,00\r\n" + kLanguageKey +
+                "English]\r\n\"ReportResource\"=\"e\"\r\n");
+    FailOleAllocationsAfter(0);
+    EXPECT_EQ(GetDealerInfoRight(result_.get()), 9u);
+    EXPECT_EQ(Result(), u"(empty)");
+    result_ = make_bstr_variant(u"English");
+    FailOleAllocationsAfter(0);
+    EXPECT_EQ(GetXSLResourceFilePathAndName(result_.get(), result_.get()), 9u);
+    EXPECT_FALSE(OleAllocationFailurePending());
+    EXPECT_EQ(Result(), u"(empty)");
+    EXPECT_EQ(DebugLog(),
+              "Failed _bstr_t construction in GetDealerInfoRight\n"
+              "Failed _bstr_t construction in GetXSLResourceFilePathAndName\n");
 }
-
-INSTANTIATE_TEST_SUITE_P(Getters, DealerInfoFailure, ::testing::ValuesIn(kGetters),
-                         [](const auto& info) { return std::string(info.param.valueName); });
 
 }  // namespace

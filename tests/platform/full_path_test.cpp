@@ -4,37 +4,32 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
-namespace {
+#include "tests/support/temp_folder.h"
 
-TEST(GetFullPathNameA, MakesTheNameAbsoluteAndFoldsItsSpelling) {
-    const std::string here = std::filesystem::current_path().string();
-    const std::string parent = std::filesystem::current_path().parent_path().string();
-    const std::pair<const char*, std::string> cases[] = {
-        {"radio.xml", here + "/radio.xml"},     {"./a/../radio.xml", here + "/radio.xml"},
-        {"a//b", here + "/a/b"},                {"../x", parent + "/x"},
-        {"/tmp/./y/../z", "/tmp/z"},            {"/", "/"},
-    };
-    for (const auto& [name, full] : cases) {
-        char buffer[4096];
-        char* filePart = nullptr;
-        EXPECT_EQ(GetFullPathNameA(name, sizeof buffer, buffer, &filePart), full.size()) << name;
-        EXPECT_EQ(std::string(buffer), full) << name;
-        EXPECT_EQ(FullPathName(name), full) << name;
-        const std::size_t slash = full.rfind('/') + 1;
-        EXPECT_EQ(filePart == nullptr ? std::string() : std::string(filePart), full.substr(slash)) << name;
-    }
+namespace fs = std::filesystem;
+
+// The working directory is "link", a link to a/b, which getcwd gives
+// resolved; the name is then folded lexically, so a ".." after a link in the
+// name goes up the name's own spelling.
+TEST(FullPathName, MakesTheNameAbsoluteAndFoldsItsSpelling) {
+    TempFolder folder;
+    const std::string root = fs::canonical(folder.path()).string();
+    fs::create_directories(folder.path() / "a" / "b");
+    fs::create_directory_symlink(folder.path() / "a" / "b", folder.path() / "link");
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.path() / "link");
+    const std::pair<std::string, std::string> cases[] = {
+        {"f.xml", root + "/a/b/f.xml"}, {"./c/../f.xml", root + "/a/b/f.xml"}, {"c//d", root + "/a/b/c/d"},
+        {"../x", root + "/a/x"}, {root + "/link/../x", root + "/x"}, {"/", "/"}, {"", ""}};
+    for (const auto& [name, full] : cases) EXPECT_EQ(FullPathName(name.c_str()), full) << name;
+    fs::current_path(previous);
 }
 
-TEST(GetFullPathNameA, AsksForRoomWithTheTerminatorAndRefusesNoName) {
-    const std::string full = std::filesystem::current_path().string() + "/radio.xml";
-    char small[4] = "abc";
-    EXPECT_EQ(GetFullPathNameA("radio.xml", sizeof small, small, nullptr), full.size() + 1);
-    EXPECT_EQ(std::string(small), "abc");
-    EXPECT_EQ(GetFullPathNameA("radio.xml", 0, nullptr, nullptr), full.size() + 1);
-    EXPECT_EQ(GetFullPathNameA("", sizeof small, small, nullptr), 0u);
-    EXPECT_EQ(GetFullPathNameA(nullptr, sizeof small, small, nullptr), 0u);
-    EXPECT_EQ(FullPathName(""), "");
+TEST(MergeDoubledSeparators, MergesPairsLeftToRightWithoutOverlap) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""}, {"/", "/"}, {"//", "/"}, {"///", "//"}, {"////", "//"}, {"/opt//de.res", "/opt/de.res"},
+        {"//server/share", "/server/share"}, {"a\\\\b", "a\\\\b"}};
+    for (const auto& [path, merged] : cases) EXPECT_EQ(MergeDoubledSeparators(path), merged) << path;
 }
-
-}  // namespace

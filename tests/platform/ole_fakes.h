@@ -5,11 +5,10 @@
 #include <string_view>
 
 #include "platform/com.h"
-#include "platform/fault_injection.h"
 #include "platform/oleauto.h"
 
-// An IUnknown on the test's stack that counts what the code under test did
-// to it. It starts with the test's own reference.
+// An IUnknown on the test's stack that counts the references the code under
+// test holds on it. It starts with the test's own.
 class counting_unknown final : public IUnknown {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -18,38 +17,17 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG AddRef() override {
-        ++add_refs;
-        return ++references;
-    }
-    ULONG Release() override {
-        ++releases;
-        return --references;
-    }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override { return --references; }
 
     ULONG references = 1;
-    int add_refs = 0;
-    int releases = 0;
-};
-
-// Arms the allocation seam for one scope and disarms it however the scope ends.
-class scoped_allocation_failure {
-public:
-    explicit scoped_allocation_failure(int after) noexcept { FailOleAllocationsAfter(after); }
-    scoped_allocation_failure(const scoped_allocation_failure&) = delete;
-    scoped_allocation_failure& operator=(const scoped_allocation_failure&) = delete;
-    ~scoped_allocation_failure() { FailOleAllocationsAfter(-1); }
 };
 
 inline std::u16string_view text_of(BSTR text) { return {text, SysStringLen(text)}; }
 
 // A variant that owns what it holds; the caller clears it.
 inline VARIANT owning_variant(VARTYPE vt, void* value) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    v.byref = value;
-    return v;
+    return {.vt = vt, .wReserved1 = 0, .wReserved2 = 0, .wReserved3 = 0, .byref = value};
 }
 
 inline VARIANT bstr_variant(std::u16string_view text) {

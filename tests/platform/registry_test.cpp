@@ -1,192 +1,189 @@
+#include "platform/registry.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
+#include <tuple>
 #include <utility>
 
-#include "tests/platform/registry_fixture.h"
+#include "platform/codepage.h"
+#include "platform/environment.h"
+#include "platform/unique_hkey.h"
+#include "tests/support/temp_folder.h"
 
 using namespace std::string_literals;
 
 namespace {
 
-const std::string kProductFile =
-    "Windows Registry Editor Version 5.00\r\n\r\n"
-    "[HKEY_LOCAL_MACHINE]\r\n\"Root\"=\"r\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Maker\\Product]\r\n"
-    "\"Name\"=\"abc\"\r\n"
-    "\"Count\"=dword:0000000a\r\n"
-    "\"Japanese\"=\"\xE6\x97\xA5\xE6\x9C\xAC\"\r\n"
-    "[HKEY_LOCAL_MACHINE\\Software\\Maker\\Product\\Paths]\r\n"
-    "@=\"/opt/product\"\r\n";
+const std::string kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 
-HKEY bad_handle() { return reinterpret_cast<HKEY>(std::uintptr_t{0x7777}); }
-
-class RegQueryValueExA : public RegistryFileTest {
+// A registry file of each test's own, named by XMLXSL_REGISTRY while the
+// test runs. A test that switches the code page gets 1252 back.
+class RegFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegistryFileTest::SetUp();
-        use_registry(kProductFile);
-        key_ = open_key(HKEY_LOCAL_MACHINE, "Software\\Maker\\Product");
+    void TearDown() override {
+        SetEnvironmentVariableA("XMLXSL_REGISTRY", nullptr);
+        SetAnsiCodePageForTesting(1252);
     }
 
-    LSTATUS query(const char* name, DWORD* type, char* buffer, DWORD* size) {
-        return ::RegQueryValueExA(key_.get(), name, nullptr, type, reinterpret_cast<BYTE*>(buffer), size);
+    void use_registry(const std::string& bytes, const std::string& name = "test.reg") const {
+        WriteFileBytes(folder_.file(name), bytes);
+        SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.file(name).c_str());
     }
 
-    unique_hkey key_;
+    TempFolder folder_;
 };
 
-// A missing value reports size 0; a buffer too small, the full size.
-TEST_F(RegQueryValueExA, FollowsTheSizeProtocol) {
-    DWORD type = 0, size = 99;
-    EXPECT_EQ(query("Name", &type, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(size, 4u);
-    char buffer[10] = {};
-    type = 0;
-    size = 3;
-    EXPECT_EQ(query("Name", &type, buffer, &size), ERROR_MORE_DATA);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(type, REG_SZ);
-    for (DWORD given : {4u, 10u}) {
-        size = given;
-        EXPECT_EQ(query("Name", nullptr, buffer, &size), ERROR_SUCCESS);
-        EXPECT_EQ(size, 4u);
-        EXPECT_EQ(std::string(buffer, 4), "abc\0"s);
-    }
-    EXPECT_EQ(query("Count", &type, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_DWORD);
-    size = 77;
-    EXPECT_EQ(query("Missing", &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(size, 77u);
-    EXPECT_EQ(type, REG_DWORD);
-    EXPECT_EQ(query(nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+using RegOpenKeyExA = RegFile;
+using RegQueryValueExA = RegFile;
+
+// The text as the registry editor writes it: UTF-16LE after a byte order mark.
+std::string utf16le_with_bom(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) bytes.append({static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)});
+    return bytes;
 }
 
-TEST_F(RegQueryValueExA, RejectsABadOrClosedHandleFirstThenABufferWithoutSizeAndAReservedPointer) {
-    BYTE buffer[8];
-    DWORD reserved = 0, size = sizeof buffer;
-    EXPECT_EQ(::RegQueryValueExA(bad_handle(), "Name", &reserved, nullptr, buffer, nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(::RegQueryValueExA(nullptr, "Name", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(::RegQueryValueExA(key_.get(), "Name", nullptr, nullptr, buffer, nullptr), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(::RegQueryValueExA(key_.get(), "Name", &reserved, nullptr, buffer, &size), ERROR_INVALID_PARAMETER);
-    HKEY closed = key_.get();
-    key_.reset();
-    EXPECT_EQ(::RegQueryValueExA(closed, "Name", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(HKEY_USERS), ERROR_SUCCESS);
+LSTATUS open_status(const char* subKey, HKEY root = HKEY_LOCAL_MACHINE) {
+    unique_hkey key;
+    return ::RegOpenKeyExA(root, subKey, 0, KEY_READ, key.put());
 }
 
-TEST_F(RegQueryValueExA, NarrowsThroughTheAnsiCodePage) {
-    EXPECT_EQ(query_value(key_.get(), "Japanese").data, "??\0"s);
+// Status, type and data of a value, queried as a caller does that asks for
+// the size first and passes a buffer of exactly that size.
+using queried_value = std::tuple<LSTATUS, DWORD, std::string>;
+
+queried_value query(const char* subKey, const char* name) {
+    unique_hkey key;
+    DWORD type = 0, size = 0;
+    LSTATUS status = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, key.put());
+    if (status == ERROR_SUCCESS) status = ::RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size);
+    std::string data(size, '\x7F');
+    if (status == ERROR_SUCCESS)
+        status = ::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    return {status, type, data.substr(0, size)};
+}
+
+queried_value found(DWORD type, std::string data) { return {ERROR_SUCCESS, type, std::move(data)}; }
+
+const queried_value kMissing{ERROR_FILE_NOT_FOUND, 0, ""};
+
+// Names compare without regard to case, non-ASCII letters included: FRANÇAIS
+// opens Français, and É names é; C is no Ç.
+TEST_F(RegFile, ReadsUtf16ContinuationLinesAndComparesNamesWithoutCase) {
+    use_registry(utf16le_with_bom(
+        u"Windows Registry Editor Version 5.00\r\n\r\n[hkey_local_machine\\Software\\Fran\u00e7ais]\r\n"
+        u"\"Languages\"=hex(7):45,00,6e,00,67,00,00,00,46,00,72,00,61,00,6e,00,e7,00,\\\r\n"
+        u"  61,00,69,00,73,00,00,00,\\\r\n  00,00\r\n"
+        u"\"Templates\"=hex(2):25,00,41,00,25,00,5c,00,78,00,00,00\r\n\"\u00c9t\u00e9\"=\"\u00c7a\"\r\n"));
+    EXPECT_EQ(query("SOFTWARE\\FRAN\307AIS", "Languages"), found(REG_MULTI_SZ, "Eng\0Fran\347ais\0\0"s));
+    EXPECT_EQ(query("software\\fran\347ais", "Templates"), found(REG_EXPAND_SZ, "%A%\\x\0"s));
+    EXPECT_EQ(query("Software\\Fran\347ais", "\xE9T\xC9"), found(REG_SZ, "\307a\0"s));
+    EXPECT_EQ(open_status("Software\\Francais"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegFile, ReadsRegedit4StringsAsAnsiBytes) {
+    use_registry(
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Caf\xE9]\r\n\"Name\"=\"Caf\xE9\"\r\n"
+        "\"Path\"=hex(2):43,3a,5c,e9,00\r\n\"List\"=hex(7):61,00,e9,\\\r\n  00,00\r\n");
+    EXPECT_EQ(query("Software\\CAF\xC9", "Name"), found(REG_SZ, "Caf\xE9\0"s));
+    EXPECT_EQ(query("Software\\CAF\xC9", "Path"), found(REG_EXPAND_SZ, "C:\\\xE9\0"s));
+    EXPECT_EQ(query("Software\\CAF\xC9", "List"), found(REG_MULTI_SZ, "a\0\xE9\0\0"s));
+}
+
+// UTF-8 after a byte order mark, with bare "\n" line ends and spaces around
+// one "="; "@" names the
+// default value; data comes back in the ANSI code page, the terminator
+// counted.
+TEST_F(RegFile, ReadsUtf8WithCommentsEscapesAndEachType) {
+    use_registry(
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n; exported\n\n   \n[HKEY_LOCAL_MACHINE\\Software]\n"
+        "  ; \"a\"=\"comment\"\n\"say \\\"hi\\\"\"=\"c:\\\\dir\\\\ \\\"x\\\"\"\n@=\"default\"\n"
+        "\"d\"=dword:FFFFFFFE\n\"b\"=hex:00,ff,10\n\"e\"=hex:\n\"s\" = \"\"\n\"j\"=\"\xE6\x97\xA5\xE6\x9C\xAC\"\n\n");
+    EXPECT_EQ(query("Software", "a"), kMissing);
+    EXPECT_EQ(query("Software", "say \"hi\""), found(REG_SZ, "c:\\dir\\ \"x\"\0"s));
+    EXPECT_EQ(query("Software", nullptr), found(REG_SZ, "default\0"s));
+    EXPECT_EQ(query("Software", ""), found(REG_SZ, "default\0"s));
+    EXPECT_EQ(query("Software", "@"), kMissing);
+    EXPECT_EQ(query("Software", "d"), found(REG_DWORD, "\xFE\xFF\xFF\xFF"s));
+    EXPECT_EQ(query("Software", "b"), found(REG_BINARY, "\0\xFF\x10"s));
+    EXPECT_EQ(query("Software", "e"), found(REG_BINARY, ""));
+    EXPECT_EQ(query("Software", "s"), found(REG_SZ, "\0"s));
+    EXPECT_EQ(query("Software", "j"), found(REG_SZ, "??\0"s));
     ASSERT_TRUE(SetAnsiCodePageForTesting(932));
-    EXPECT_EQ(query_value(key_.get(), "Japanese").data, "\x93\xFA\x96\x7B\0"s);
+    EXPECT_EQ(query("Software", "j"), found(REG_SZ, "\x93\xFA\x96\x7B\0"s));
 }
 
-TEST_F(RegQueryValueExA, NeedsTheQueryRightOfTheOpen) {
-    const std::pair<REGSAM, LSTATUS> rights[] = {
-        {0, ERROR_ACCESS_DENIED},         {KEY_ENUMERATE_SUB_KEYS, ERROR_ACCESS_DENIED},
-        {KEY_QUERY_VALUE, ERROR_SUCCESS}, {KEY_READ, ERROR_SUCCESS},
-        {0x80000000, ERROR_SUCCESS},      {0x02000000, ERROR_SUCCESS}};  // generic read, maximum allowed
-    for (auto [sam, expected] : rights) {
-        key_ = open_key(HKEY_LOCAL_MACHINE, "Software\\Maker\\Product", sam);
-        DWORD size = 0;
-        EXPECT_EQ(query("Name", nullptr, nullptr, &size), expected) << std::hex << sam;
+// Ancestors of a deeper key exist; two sections of one key merge, the later
+// value winning.
+TEST_F(RegFile, BuildsTheTreeSectionBySection) {
+    use_registry(kHeader +
+                 "[HKEY_LOCAL_MACHINE\\A\\B\\C]\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"a\"=\"1\"\r\n\"b\"=\"2\"\r\n"
+                 "[HKEY_LOCAL_MACHINE\\Other]\r\n\"b\"=\"x\"\r\n[HKEY_LOCAL_MACHINE\\k]\r\n\"B\"=\"3\"\r\n");
+    for (const char* present : {"A", "A\\B", "A\\B\\C"}) EXPECT_EQ(open_status(present), ERROR_SUCCESS) << present;
+    for (const char* absent : {"A\\C", "B"}) EXPECT_EQ(open_status(absent), ERROR_FILE_NOT_FOUND) << absent;
+    EXPECT_EQ(query("K", "a"), found(REG_SZ, "1\0"s));
+    EXPECT_EQ(query("K", "b"), found(REG_SZ, "3\0"s));
+}
+
+std::string in_key(const char* line) { return kHeader + "[HKEY_LOCAL_MACHINE\\Software]\r\n" + line + "\r\n"; }
+
+// One malformed line fails the open, and a null handle is stored: a value
+// before any key, an unterminated text, an unknown kind of data, a bad hex
+// digit, a line continued past the end, an unknown root, an unknown first
+// line, bytes that are no UTF-8, an odd count of UTF-16 bytes.
+TEST_F(RegFile, RefusesAMalformedFileWithBadDatabase) {
+    const std::string files[] = {
+        kHeader + "\"a\"=\"b\"\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n", in_key("\"a\"=\"b"), in_key("\"a\"=qword:1"),
+        in_key("\"a\"=hex:0g"), kHeader + "[HKEY_LOCAL_MACHINE\\Software]\r\n\"a\"=hex:01,\\",
+        in_key("[HKEY_SOMEWHERE\\Other]"), "Windows Registry Editor Version 4.00\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n",
+        in_key("\"a\"=\"\xC3\x28\""),
+        utf16le_with_bom(u"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n") + "x"};
+    for (const std::string& bytes : files) {
+        use_registry(bytes);
+        HKEY key = reinterpret_cast<HKEY>(std::uintptr_t{0x1234});
+        EXPECT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_BADDB) << bytes;
+        EXPECT_EQ(key, nullptr) << bytes;
     }
 }
 
-using RegOpenKeyExA = RegistryFileTest;
+// A buffer too small gives the full size; a missing value leaves the size
+// and the type as they were. Windows looks at the low 32 bits of a
+// predefined key, so a zero-extended one opens the same key.
+TEST_F(RegQueryValueExA, GivesTheFullSizeForASmallBufferAndKeepsItForAMissingValue) {
+    use_registry(in_key("\"Name\"=\"abc\""));
+    unique_hkey key;
+    const HKEY zeroExtended = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
+    ASSERT_EQ(::RegOpenKeyExA(zeroExtended, "Software", 0, KEY_READ, key.put()), ERROR_SUCCESS);
+    BYTE buffer[3];
+    DWORD type = 77, size = 3;
+    EXPECT_EQ(::RegQueryValueExA(key.get(), "Name", nullptr, nullptr, buffer, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(::RegQueryValueExA(key.get(), "Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(type, 77u);
+}
 
-TEST_F(RegOpenKeyExA, FindsNothingWithoutVariableOrFileAndFailsOnAFolder) {
-    HKEY key = bad_handle();
+// The variable and the file are read at every open: without either the
+// registry is empty, and a folder is no registry file. A failed open stores
+// a null handle. A null or empty sub key opens the key itself.
+TEST_F(RegOpenKeyExA, ReadsTheVariableAndTheFileAfreshAtEachOpen) {
+    HKEY key = reinterpret_cast<HKEY>(std::uintptr_t{0x7777});
     EXPECT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, nullptr), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(query_value(HKEY_LOCAL_MACHINE, "Root").status, ERROR_FILE_NOT_FOUND);
-    SetEnvironmentVariableA("XMLXSL_REGISTRY", path_of("absent.reg").c_str());
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, nullptr), ERROR_FILE_NOT_FOUND);
-    SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.string().c_str());
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, nullptr), ERROR_BADDB);
-}
-
-TEST_F(RegOpenKeyExA, RejectsANullResultFirstThenBadHandles) {
-    use_registry(kProductFile);
-    EXPECT_EQ(::RegOpenKeyExA(bad_handle(), "Software", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
-    for (HKEY handle : {bad_handle(), static_cast<HKEY>(nullptr),
-                        reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000004))),
-                        reinterpret_cast<HKEY>(std::uintptr_t{0x0000000180000002})}) {
-        HKEY key = bad_handle();
-        EXPECT_EQ(::RegOpenKeyExA(handle, "Software", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
-        EXPECT_EQ(key, nullptr);
-    }
-}
-
-TEST_F(RegOpenKeyExA, OpensTheSectionOfEachRootAndAZeroExtendedOne) {
-    use_registry(
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_CLASSES_ROOT\\Key]\r\n\"v\"=\"classes\"\r\n[HKEY_CURRENT_USER\\Key]\r\n\"v\"=\"user\"\r\n"
-        "[HKEY_LOCAL_MACHINE]\r\n\"Root\"=\"r\"\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"v\"=\"machine\"\r\n"
-        "[HKEY_USERS\\Key]\r\n\"v\"=\"users\"\r\n[HKEY_CURRENT_CONFIG\\Key]\r\n\"v\"=\"config\"\r\n");
-    const HKEY zeroExtended = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
-    const std::pair<HKEY, std::string> roots[] = {{HKEY_CLASSES_ROOT, "classes\0"s},  {HKEY_CURRENT_USER, "user\0"s},
-                                                  {HKEY_LOCAL_MACHINE, "machine\0"s}, {HKEY_USERS, "users\0"s},
-                                                  {HKEY_CURRENT_CONFIG, "config\0"s}, {zeroExtended, "machine\0"s}};
-    for (const auto& [root, value] : roots) EXPECT_EQ(query_value(root, "Key", "v").data, value) << root;
-    EXPECT_EQ(query_value(zeroExtended, "Root").data, "r\0"s);
-    EXPECT_EQ(query_value(HKEY_CURRENT_USER, "Root").status, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegCloseKey(zeroExtended), ERROR_SUCCESS);
-}
-
-// A null or empty sub key opens a new handle to the key itself.
-TEST_F(RegOpenKeyExA, OpensBelowAnOpenedKeyOrTheKeyItself) {
-    use_registry(kProductFile);
-    unique_hkey maker = open_key(HKEY_LOCAL_MACHINE, "SOFTWARE\\maker");
-    EXPECT_EQ(query_value(maker.get(), "Product", "Name").data, "abc\0"s);
-    EXPECT_EQ(query_value(maker.get(), "Product\\Paths", nullptr).data, "/opt/product\0"s);
-    EXPECT_EQ(query_value(maker.get(), "Product\\Paths\\", nullptr).data, "/opt/product\0"s);
-    for (const char* missing : {"Product\\\\Paths", "\\Product", "Software"})
-        EXPECT_EQ(open_status(maker.get(), missing), ERROR_FILE_NOT_FOUND) << missing;
-    for (HKEY parent : {maker.get(), HKEY_LOCAL_MACHINE}) {
-        for (const char* subKey : {static_cast<const char*>(nullptr), ""}) {
-            unique_hkey same = open_key(parent, subKey);
-            EXPECT_NE(same.get(), parent);
-            EXPECT_EQ(open_status(same.get(), "Product"), parent == maker.get() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
-        }
-    }
-    EXPECT_EQ(query_value(open_key(HKEY_LOCAL_MACHINE, "").get(), "Root").data, "r\0"s);
-}
-
-// The variable and the file are read at every open; an opened handle keeps
-// the values it saw, but opens below it read the file as it is now.
-TEST_F(RegOpenKeyExA, ReadsTheVariableAndFileAfreshWhileAnOpenedHandleKeepsItsValues) {
+    SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.file("other.reg").c_str());
+    EXPECT_EQ(open_status(nullptr), ERROR_FILE_NOT_FOUND);
+    SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.path().c_str());
+    EXPECT_EQ(open_status(nullptr), ERROR_BADDB);
     use_registry("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Other]\r\n", "other.reg");
-    use_registry(kProductFile);
-    unique_hkey before = open_key(HKEY_LOCAL_MACHINE, "Software\\Maker\\Product");
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, "Other"), ERROR_FILE_NOT_FOUND);
-
-    use_registry(
-        "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\Software\\Maker\\Product]\r\n"
-        "\"Name\"=\"changed\"\r\n");
-    EXPECT_EQ(query_value(HKEY_LOCAL_MACHINE, "Software\\Maker\\Product", "Name").data, "changed\0"s);
-    EXPECT_EQ(query_value(before.get(), "Name").data, "abc\0"s);
-    EXPECT_EQ(query_value(before.get(), "Count").data, "\x0A\0\0\0"s);
-    EXPECT_EQ(open_status(before.get(), "Paths"), ERROR_FILE_NOT_FOUND);
-
-    SetEnvironmentVariableA("XMLXSL_REGISTRY", path_of("other.reg").c_str());
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, "Other"), ERROR_SUCCESS);
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, "Software"), ERROR_FILE_NOT_FOUND);
-
-    use_registry("Windows Registry Editor Version 5.00\r\n\"stray\"=\"value\"\r\n");
-    HKEY paths = bad_handle();
-    EXPECT_EQ(::RegOpenKeyExA(before.get(), "Paths", 0, KEY_READ, &paths), ERROR_BADDB);
-    EXPECT_EQ(paths, nullptr);
-    EXPECT_EQ(query_value(HKEY_LOCAL_MACHINE, "Root").status, ERROR_BADDB);
-    std::filesystem::remove(path_of("test.reg"));
-    EXPECT_EQ(open_status(HKEY_LOCAL_MACHINE, "Software"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(query_value(before.get(), "Name").data, "abc\0"s);
+    use_registry("REGEDIT4\r\n[HKEY_LOCAL_MACHINE]\r\n\"Root\"=\"r\"\r\n");
+    EXPECT_EQ(query(nullptr, "Root"), found(REG_SZ, "r\0"s));
+    EXPECT_EQ(open_status("Software", reinterpret_cast<HKEY>(std::uintptr_t{0x7777})), ERROR_INVALID_HANDLE);
+    use_registry("REGEDIT4\r\n[HKEY_LOCAL_MACHINE]\r\n\"Root\"=\"changed\"\r\n");
+    EXPECT_EQ(query("", "Root"), found(REG_SZ, "changed\0"s));
+    SetEnvironmentVariableA("XMLXSL_REGISTRY", folder_.file("other.reg").c_str());
+    EXPECT_EQ(open_status("Other"), ERROR_SUCCESS);
 }
 
 }  // namespace

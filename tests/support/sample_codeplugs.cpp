@@ -1,22 +1,14 @@
 #include "tests/support/sample_codeplugs.h"
 
+#include <string>
+
+#include "platform/codepage.h"
+
 Codeplug EmptyCodeplug() {
+    const Block empty[] = {TypeRows{}, EntryBlock{}, ListBlock{}};  // in BlockKind's order
     Codeplug codeplug;
-    for (const RegionLayout& region : CodeplugRegions()) {
-        for (const BlockLayout& block : region.blocks) {
-            switch (block.kind) {
-                case BlockKind::Type:
-                    codeplug.blocks[block.fieldId] = TypeRows{};
-                    break;
-                case BlockKind::Entry:
-                    codeplug.blocks[block.fieldId] = EntryBlock{};
-                    break;
-                case BlockKind::List:
-                    codeplug.blocks[block.fieldId] = ListBlock{};
-                    break;
-            }
-        }
-    }
+    for (const RegionLayout& region : CodeplugRegions())
+        for (const BlockLayout& block : region.blocks) codeplug.blocks[block.fieldId] = empty[int(block.kind)];
     return codeplug;
 }
 
@@ -31,5 +23,23 @@ Codeplug SmallCodeplug() {
         {},
         {EntryBlock{{{field::PA_ZONEALIAS, u"Zone \"North\"", 9}}, {{{field::PA_PERSINDEX, u"1", 1}}}}},
     };
+    return codeplug;
+}
+
+Codeplug HardCodeplug() {
+    std::string bytes;
+    for (int byte = 1; byte <= 0xFF; ++byte) bytes += static_cast<char>(byte);
+    std::u16string page(bytes.size(), u'\0');
+    MultiByteToWideChar(1252, 0, bytes.data(), static_cast<int>(bytes.size()), page.data(),
+                        static_cast<int>(page.size()));
+    TypeRows hard = {{field::ALIAS, page, 0},
+                     {field::ALIAS, page + page + page, 255},
+                     {field::ALIAS, u"", 1},
+                     {field::ALIAS, u"\r\n \t& < > \" ' &amp; <a> ]]> &#0; Ô\r\n\t ", 2}};
+    for (LONG id = kFirstFieldId; id <= kLastFieldId; ++id) hard.push_back({id, u"Ô", static_cast<BYTE>(id)});
+    Codeplug codeplug = SmallCodeplug();
+    codeplug.blocks[field::TC_BLOCK] = hard;
+    std::get<EntryBlock>(codeplug.blocks[field::CP_BLOCK]).items.emplace_back();
+    std::get<ListBlock>(codeplug.blocks[field::PA_BLOCK]).items.emplace_back();
     return codeplug;
 }

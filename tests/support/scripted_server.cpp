@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <string_view>
 
 #include "docserver/docserver.h"
+#include "platform/com_ptr.h"
 
 int ServerScript::count(const std::string& operation) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), operation));
@@ -19,71 +22,123 @@ std::vector<std::string> ServerScript::callsAfterFailure() const {
 
 namespace {
 
-com_ptr<IDocumentServer> make_built_in_server() {
-    com_ptr<IDocumentServer> server;
-    EXPECT_EQ(CoCreateInstance(CLSID_DocumentServer, nullptr, CLSCTX_INPROC_SERVER, IID_IDocumentServer,
-                               server.put_void()),
-              S_OK);
-    return server;
-}
-
-class ScriptedServer final : public StandInServer {
+class ScriptedServer final : public IDocumentServer {
 public:
-    ScriptedServer(ServerScript& script, IDocumentServer* inner) : script_(script), inner_(inner) {}
+    ScriptedServer(ServerScript& script, IDocumentServer* inner) : script_(script), inner_(inner) { ++script_.created; }
 
-    HRESULT Initialize() override { return call("Initialize", [&] { return inner_->Initialize(); }); }
-    HRESULT Reset() override { return call("Reset", [&] { return inner_->Reset(); }); }
-    HRESULT NewDocument() override { return call("NewDocument", [&] { return inner_->NewDocument(); }); }
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        *object = iid == IID_IUnknown || iid == IID_IDocumentServer ? static_cast<IDocumentServer*>(this) : nullptr;
+        if (*object == nullptr) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override {
+        ++script_.release;
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT Reserved1() override { return E_NOTIMPL; }
+    HRESULT Reserved2() override { return E_NOTIMPL; }
+    HRESULT Reserved3() override { return E_NOTIMPL; }
+    HRESULT Reserved4() override { return E_NOTIMPL; }
+    HRESULT Reserved5() override { return E_NOTIMPL; }
+
+    HRESULT Initialize() override { return call("Initialize", &IDocumentServer::Initialize); }
+    HRESULT Reset() override { return call("Reset", &IDocumentServer::Reset); }
+    HRESULT NewDocument() override { return call("NewDocument", &IDocumentServer::NewDocument); }
     HRESULT GetXML(BSTR* text, LONG option) override {
-        return call("GetXML", [&] { return inner_->GetXML(text, option); });
+        script_.lastOption = option;
+        if (!inner_) *text = SysAllocString(u"<TORVALE_CODEPLUG/>");
+        const HRESULT status = call("GetXML", &IDocumentServer::GetXML, text, option);
+        return inner_ || status != DOCSERVER_S_OK ? status : script_.getXmlStatus;
     }
     HRESULT CreateElement(ULONG parent, ULONG* node, BSTR name) override {
-        return call("CreateElement", [&] { return inner_->CreateElement(parent, node, name); });
+        return call("CreateElement", &IDocumentServer::CreateElement, parent, node, name);
     }
     HRESULT SetAttribute(ULONG node, BSTR name, BSTR value) override {
-        return call("SetAttribute", [&] { return inner_->SetAttribute(node, name, value); });
+        return call("SetAttribute", &IDocumentServer::SetAttribute, node, name, value);
     }
-    HRESULT SetText(ULONG node, BSTR text) override {
-        return call("SetText", [&] { return inner_->SetText(node, text); });
-    }
+    HRESULT SetText(ULONG node, BSTR text) override { return call("SetText", &IDocumentServer::SetText, node, text); }
     HRESULT AppendIndent(ULONG node, LONG depth) override {
-        return call("AppendIndent", [&] { return inner_->AppendIndent(node, depth); });
+        return call("AppendIndent", &IDocumentServer::AppendIndent, node, depth);
     }
-    HRESULT LoadXML(BSTR text) override { return call("LoadXML", [&] { return inner_->LoadXML(text); }); }
+    HRESULT LoadXML(BSTR text) override { return call("LoadXML", &IDocumentServer::LoadXML, text); }
     HRESULT FindElement(ULONG parent, LONG index, ULONG* node, BSTR name) override {
-        return call("FindElement", [&] { return inner_->FindElement(parent, index, node, name); });
+        return call("FindElement", &IDocumentServer::FindElement, parent, index, node, name);
     }
     HRESULT GetChildCount(ULONG node, LONG* count) override {
-        return call("GetChildCount", [&] { return inner_->GetChildCount(node, count); });
+        return call("GetChildCount", &IDocumentServer::GetChildCount, node, count);
     }
     HRESULT GetChild(ULONG node, LONG index, ULONG* child) override {
-        return call("GetChild", [&] { return inner_->GetChild(node, index, child); });
+        return call("GetChild", &IDocumentServer::GetChild, node, index, child);
     }
-    HRESULT GetText(ULONG node, BSTR* text) override {
-        return call("GetText", [&] { return inner_->GetText(node, text); });
-    }
+    HRESULT GetText(ULONG node, BSTR* text) override { return call("GetText", &IDocumentServer::GetText, node, text); }
     HRESULT GetAttribute(ULONG node, BSTR name, BSTR* value) override {
-        return call("GetAttribute", [&] { return inner_->GetAttribute(node, name, value); });
+        return call("GetAttribute", &IDocumentServer::GetAttribute, node, name, value);
     }
 
 private:
-    template <typename Forward>
-    HRESULT call(const char* operation, Forward forward) {
+    ~ScriptedServer() = default;
+
+    // Records the call, then throws or fails it as scripted, or forwards it,
+    // or succeeds when nothing stands behind.
+    template <typename... Params, typename... Args>
+    HRESULT call(std::string_view operation, HRESULT (IDocumentServer::*method)(Params...), Args... args) {
         script_.calls.emplace_back(operation);
-        if (script_.failOperation == operation && script_.count(operation) == script_.failOnCall)
+        if (script_.resetThrows && operation == "Reset") throw std::runtime_error("reset refused");
+        if (script_.failOperation == operation && script_.count(script_.failOperation) == script_.failOnCall)
             return script_.failStatus;
-        return forward();
+        return inner_ ? (inner_.get()->*method)(args...) : DOCSERVER_S_OK;
     }
 
     ServerScript& script_;
     com_ptr<IDocumentServer> inner_;
+    ULONG references_ = 1;
 };
 
 }  // namespace
 
-// The stand-in wraps a built-in server made before it stood in for that one.
-ScriptedServerRegistration::ScriptedServerRegistration(ServerScript& script)
-    : spare_(make_built_in_server()),
-      registration_([this, &script]() -> IDocumentServer* {
-          return spare_ ? new ScriptedServer(script, spare_.release()) : nullptr;
-      }) {}
+struct ScriptedServerRegistration::Factory final : IClassFactory {
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        *object = iid == IID_IUnknown || iid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr;
+        if (*object == nullptr) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override { return --references; }
+    HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        *object = nullptr;
+        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+        if (!(iid == IID_IUnknown || iid == IID_IDocumentServer)) return E_NOINTERFACE;
+        if (behind == Behind::BuiltInServer && !spare) return REGDB_E_CLASSNOTREG;
+        *object = static_cast<IDocumentServer*>(new ScriptedServer(*script, spare.release()));
+        return S_OK;
+    }
+    HRESULT LockServer(BOOL) override { return S_OK; }
+
+    ServerScript* script;
+    Behind behind;
+    com_ptr<IDocumentServer> spare;  // the built-in server, made before the stand-in is registered
+    ULONG references = 1;
+};
+
+ScriptedServerRegistration::ScriptedServerRegistration(ServerScript& script, Behind behind) : factory_(new Factory) {
+    factory_->script = &script;
+    factory_->behind = behind;
+    if (behind == Behind::BuiltInServer) {
+        EXPECT_EQ(CoCreateInstance(CLSID_DocumentServer, nullptr, CLSCTX_INPROC_SERVER, IID_IDocumentServer,
+                                   factory_->spare.put_void()),
+                  S_OK);
+    }
+    EXPECT_EQ(CoRegisterClassObject(CLSID_DocumentServer, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_),
+              S_OK);
+}
+
+ScriptedServerRegistration::~ScriptedServerRegistration() {
+    EXPECT_EQ(CoRevokeClassObject(cookie_), S_OK);
+    EXPECT_EQ(factory_->references, 1u) << "the class object was not released as often as it was held";
+    delete factory_;
+}

@@ -2,19 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 
 TempFolder::TempFolder() {
-    std::random_device random;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::ostringstream name;
-    name << "xmlxsl-" << (test ? test->name() : "test") << "-" << std::hex << random() << random();
-    path_ = std::filesystem::temp_directory_path() / name.str();
-    std::filesystem::create_directories(path_);
+    std::random_device random;
+    std::string name = std::string("xmlxsl-") + (test ? test->name() : "test") + "-" + std::to_string(random()) +
+                       std::to_string(random());
+    // A parameterised test's name holds a '/', which must not make a folder.
+    std::replace(name.begin(), name.end(), '/', '-');
+    // The build tree's own folder when the test runner names one, so that a
+    // test's files stay with its build.
+    const char* configured = std::getenv("XMLXSL_TEST_TMP");
+    const std::filesystem::path root = configured != nullptr && *configured != '\0'
+                                           ? std::filesystem::path(configured)
+                                           : std::filesystem::temp_directory_path();
+    std::filesystem::create_directories(root / name);
+    // Canonical, so that paths the tests compare with what the library
+    // records (absolute, no link) agree.
+    path_ = std::filesystem::canonical(root / name);
 }
 
 TempFolder::~TempFolder() {
@@ -28,8 +38,7 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 bool AnotherProcessCanLock(const std::string& path) {

@@ -1,7 +1,8 @@
 #pragma once
 
-// A folder of the test's own under the system's temporary folder, removed
-// with everything in it when the test ends.
+// A folder of the test's own under XMLXSL_TEST_TMP (the build tree's, as the
+// test runner sets it) or else the system's temporary folder, removed with
+// everything in it when the test ends. Every test that needs files uses one.
 
 #include <filesystem>
 #include <string>
