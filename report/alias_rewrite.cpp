@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "report/report_generator.h"
@@ -11,8 +13,11 @@
 // original coordinates instead: the rewrite only ever turns a blank into the
 // substitute, whose characters can neither make nor break a start marker or
 // an end tag, so the markers and end tags stay where they were and the text
-// at any moment is the original with some blanks substituted. The literal
-// version stays in the tests as the reference this one must agree with.
+// at any moment is the original with some blanks substituted. A copy of a
+// span begins at a start marker, so the markers are indexed by the current
+// text that follows them, at every length a span can have; a span finds its
+// copies there instead of trying every marker. The literal version stays in
+// the tests as the reference this one must agree with.
 namespace {
 
 constexpr std::string_view kStartMarker = "\"Alias\">";
@@ -27,37 +32,57 @@ std::vector<std::size_t> positions_of(const std::string& text, std::string_view 
     return found;
 }
 
-// Blanks of the original text substituted so far, with prefix counts kept in
-// a Fenwick tree so that original and current positions convert in log time.
+// Blanks of the original text substituted so far, counted in a Fenwick tree
+// over the blanks' order in the text, so that original and current positions
+// convert in log time with memory in proportion to the blanks, not the text.
 class SubstitutedBlanks {
 public:
-    explicit SubstitutedBlanks(std::size_t size) : substituted_(size, false), tree_(size + 1, 0) {}
+    explicit SubstitutedBlanks(const std::string& text)
+        : substituted_(text.size(), false), blanks_(positions_of(text, " ")), tree_(blanks_.size() + 1, 0) {}
 
     bool contains(std::size_t original) const { return substituted_[original]; }
 
     void add(std::size_t original) {
         if (substituted_[original]) return;
         substituted_[original] = true;
-        for (std::size_t node = original + 1; node < tree_.size(); node += node & (~node + 1)) ++tree_[node];
+        for (std::size_t node = blanks_before(original) + 1; node < tree_.size(); node += node & (~node + 1))
+            ++tree_[node];
     }
 
     // Where the original position stands in the current text.
     std::size_t current(std::size_t original) const {
         std::size_t count = 0;
-        for (std::size_t node = original; node > 0; node -= node & (~node + 1)) count += tree_[node];
+        for (std::size_t node = blanks_before(original); node > 0; node -= node & (~node + 1)) count += tree_[node];
         return original + count * kGrowth;
     }
 
 private:
+    std::size_t blanks_before(std::size_t original) const {
+        return static_cast<std::size_t>(std::lower_bound(blanks_.begin(), blanks_.end(), original) - blanks_.begin());
+    }
+
     std::vector<bool> substituted_;
+    std::vector<std::size_t> blanks_;
     std::vector<std::size_t> tree_;
+};
+
+// A text's hash, the same whether taken whole or a character at a time.
+class TextHash {
+public:
+    void add(char c) { value_ = (value_ ^ static_cast<unsigned char>(c)) * 0x100000001b3u; }
+    std::uint64_t value() const { return value_; }
+
+private:
+    std::uint64_t value_ = 0xcbf29ce484222325u;
 };
 
 class AliasRewrite {
 public:
     explicit AliasRewrite(const std::string& text)
         : text_(text), markers_(positions_of(text, kStartMarker)), ends_(positions_of(text, kEndMarker)),
-          blanks_(text.size()) {}
+          blanks_(text) {
+        for (std::size_t marker : markers_) index(marker, marker);
+    }
 
     void run() {
         std::size_t start = 0;  // in the current text
@@ -76,13 +101,14 @@ public:
     std::string result() const {
         std::string out;
         out.reserve(blanks_.current(text_.size()));
-        for (std::size_t at = 0; at < text_.size(); ++at) {
-            if (blanks_.contains(at))
-                out += kSpaceSubstitute;
-            else
-                out += text_[at];
+        // Only blanks are ever substituted: the text between them is copied whole.
+        std::size_t copied = 0;
+        for (std::size_t at = text_.find(' '); at != std::string::npos; at = text_.find(' ', at + 1)) {
+            if (!blanks_.contains(at)) continue;
+            out.append(text_, copied, at - copied).append(kSpaceSubstitute);
+            copied = at + 1;
         }
-        return out;
+        return out.append(text_, copied);
     }
 
 private:
@@ -101,6 +127,36 @@ private:
                 out += text_[at];
         }
         return out;
+    }
+
+    // Calls visit(length, hash, blank, at) for each start of the current
+    // text at the marker, up to the span limit: blank tells whether the start
+    // holds a blank, at is the original position its last character comes from.
+    template <typename Visit>
+    void each_start(std::size_t marker, Visit visit) const {
+        TextHash hash;
+        std::size_t length = 0;
+        bool blank = false;
+        for (std::size_t at = marker; at < text_.size() && length < kSpanLimit; ++at) {
+            std::string_view characters =
+                blanks_.contains(at) ? kSpaceSubstitute : std::string_view(text_).substr(at, 1);
+            for (char c : characters) {
+                if (length == kSpanLimit) return;
+                hash.add(c);
+                blank = blank || c == ' ';
+                visit(++length, hash.value(), blank, at);
+            }
+        }
+    }
+
+    // Indexes the starts of the current text at the marker that reach the
+    // original position `from` and hold a blank: the only starts a span that
+    // needs rewriting can equal, and the only ones a blank substituted at
+    // `from` has changed.
+    void index(std::size_t marker, std::size_t from) {
+        each_start(marker, [&](std::size_t, std::uint64_t hash, bool blank, std::size_t at) {
+            if (blank && at >= from) starts_[hash].push_back(marker);
+        });
     }
 
     // Whether the current text at an original position begins with span; if
@@ -127,28 +183,52 @@ private:
     }
 
     // Every copy of the span, left to right without overlap, gets its blanks
-    // substituted. A copy begins with the start marker, so only the markers
-    // need looking at.
+    // substituted. The markers indexed under the span's hash are checked
+    // against the current text; an entry that no longer matches is stale (a
+    // blank of its start has been substituted since) and leaves the index,
+    // so each entry is looked at once beyond the copies it gives.
     void substitute_every_copy(const std::string& span) {
         if (span.find(' ') == std::string::npos) return;
-        std::vector<std::pair<std::size_t, std::size_t>> copies;
-        std::size_t free = 0;
-        for (std::size_t marker : markers_) {
+        TextHash hash;
+        for (char c : span) hash.add(c);
+        auto bucket = starts_.find(hash.value());
+        if (bucket == starts_.end()) return;
+        std::vector<std::size_t>& candidates = bucket->second;
+        std::vector<std::pair<std::size_t, std::size_t>> matches;
+        for (std::size_t i = 0; i < candidates.size();) {
             std::size_t copyEnd = 0;
-            if (marker >= free && copy_at(marker, span, copyEnd)) {
-                copies.emplace_back(marker, copyEnd);
-                free = copyEnd;
+            if (copy_at(candidates[i], span, copyEnd)) {
+                matches.emplace_back(candidates[i++], copyEnd);
+            } else {
+                candidates[i] = candidates.back();
+                candidates.pop_back();
             }
         }
-        for (auto [from, to] : copies)
+        std::sort(matches.begin(), matches.end());
+        matches.erase(std::unique(matches.begin(), matches.end()), matches.end());
+        std::size_t free = 0;
+        for (auto [from, to] : matches) {
+            if (from < free) continue;
+            free = to;
             for (std::size_t at = from; at < to; ++at)
-                if (text_[at] == ' ' && !blanks_.contains(at)) blanks_.add(at);
+                if (text_[at] == ' ' && !blanks_.contains(at)) substitute(at);
+        }
+    }
+
+    // Substitutes the blank and indexes the starts it changed: those of the
+    // markers close enough before it to reach it.
+    void substitute(std::size_t blank) {
+        blanks_.add(blank);
+        auto first = std::lower_bound(markers_.begin(), markers_.end(), blank >= kSpanLimit ? blank - kSpanLimit : 0);
+        for (auto marker = first; marker != markers_.end() && *marker <= blank; ++marker) index(*marker, blank);
     }
 
     const std::string& text_;
     std::vector<std::size_t> markers_;
     std::vector<std::size_t> ends_;
     SubstitutedBlanks blanks_;
+    // Markers by the hash of a start of the current text that follows them.
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> starts_;
 };
 
 }  // namespace

@@ -24,6 +24,9 @@ TEST(RewriteAliases, SubstitutesTheBlanksOfShortAliasesAsTheLiteralRewrite) {
          field("Zone()?!$%1") + "<X>\"Alias\">Zone()?!$%1 North</X>" + field("Zone()?!$%1")},
         // A span measured after an earlier rewrite grew it: 30 bytes become 35.
         {field("a b") + field("a b cdefghijklmnopqrst"), field("a()?!$%b") + field("a()?!$%b cdefghijklmnopqrst")},
+        // A span that holds an earlier rewrite finds its copies too.
+        {field("a b") + field("a b c") + field("a b c"),
+         field("a()?!$%b") + field("a()?!$%b()?!$%c") + field("a()?!$%b()?!$%c")},
         // The rewrite does not parse: markup within the span is rewritten too.
         {"\"Alias\">a</X> <Y b=\"c\"></ALIAS>", "\"Alias\">a</X>()?!$%<Y()?!$%b=\"c\"></ALIAS>"},
         {"\"Alias\">a b", "\"Alias\">a b"},
