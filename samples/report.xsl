@@ -27,6 +27,8 @@
   <!-- Items of more fields than this are shown as columns, not rows. -->
   <xsl:variable name="rowFieldLimit" select="6"/>
   <xsl:variable name="matrixColumns" select="8"/>
+  <!-- The channel list's channels by number, for the scan lists' members. -->
+  <xsl:key name="listedChannel" match="CHANNEL_LIST/ZONE/CHANNEL" use="@NUMBER"/>
 
   <!-- Text of a field as shown: blanks that the export hid are blanks again. -->
   <xsl:template name="restoreBlanks">
@@ -392,7 +394,7 @@
 
   <xsl:template match="ENTRY_DATA" mode="scanListMember">
     <xsl:variable name="number" select="number(normalize-space(SM_PERSINDEX)) + 1"/>
-    <xsl:variable name="channel" select="$root/CHANNEL_LIST/ZONE/CHANNEL[@NUMBER = $number]"/>
+    <xsl:variable name="channel" select="key('listedChannel', $number)"/>
     <tr>
       <xsl:choose>
         <xsl:when test="normalize-space(SM_PERSTYPE) = '0' and $channel">
