@@ -23,13 +23,11 @@
 #include "host/codeplug_generator.h"
 #include "host/memory_codeplug.h"
 #include "interface/xmlxsl.h"
-#include "localise/xsl_translator.h"
 #include "platform/ansi.h"
 #include "platform/com.h"
 #include "platform/environment.h"
 #include "platform/unique_bstr.h"
 #include "platform/unique_variant.h"
-#include "report/report_generator.h"
 
 namespace {
 
@@ -60,15 +58,21 @@ std::uintptr_t handle_of(MemoryCodeplug* codeplug) {
     return reinterpret_cast<std::uintptr_t>(static_cast<ICodeplug*>(codeplug));
 }
 
-// A template translated as the report pass translates it, for the anchor.
-std::string translated(const fs::path& templatePath) {
-    CXSL stylesheet;
-    if (stylesheet.readFile(templatePath.string()) != kShortOk ||
-        stylesheet.translateXSL((kSamples / "english.txt").string()) != kShortOk) {
-        std::fprintf(stderr, "cannot translate %s\n", templatePath.c_str());
+// The library's own text steps run in a program of their own (see
+// text_work.cpp): this one loads the library, which holds them too.
+const std::string kTextWork = XMLXSL_TEXT_WORK;
+
+void text_work(const std::string& arguments) {
+    if (!run("'" + kTextWork + "' " + arguments)) {
+        std::fprintf(stderr, "text_work %s failed\n", arguments.c_str());
         std::exit(1);
     }
-    return stylesheet.getText();
+}
+
+std::string quoted(const fs::path& path) {
+    std::string text(1, '\'');
+    text.append(path.string()).push_back('\'');
+    return text;
 }
 
 struct Row {
@@ -79,7 +83,12 @@ struct Row {
     double anchorMs;
 };
 
-void measure(int channels, const fs::path& folder, std::vector<Row>& rows) {
+struct ReportFile {
+    std::size_t fields;
+    fs::path path;
+};
+
+void measure(int channels, const fs::path& folder, std::vector<Row>& rows, std::vector<ReportFile>& reportFiles) {
     Codeplug codeplug = GenerateRealisticCodeplug(channels);
     std::size_t fields = CountFields(codeplug);
     int runs = fields > 50000 ? 2 : 5;
@@ -108,22 +117,11 @@ void measure(int channels, const fs::path& folder, std::vector<Row>& rows) {
         return status == XMLXSL_S_OK;
     });
     XMLXSL_WriteXML(text.put(), 1);
-    std::string reportXml = to_ansi(text.get());
-    // The alias rewrite alone, each run on a fresh copy, beside the copy.
-    volatile char sink = 0;
-    double aliasMs = best_milliseconds(5, [&] {
-        std::string rewritten = reportXml;
-        RewriteAliases(rewritten);
-        sink = rewritten[rewritten.size() / 2];
-        return true;
-    });
-    double copyMs = best_milliseconds(5, [&] {
-        std::string copy = reportXml;
-        sink = copy[copy.size() / 2];
-        return true;
-    });
-    RewriteAliases(reportXml);
-    write(folder / "report-input.xml", reportXml);
+    // The report XML as the library narrows it, kept for text_work measure.
+    fs::path reportXml = folder / ("report-" + std::to_string(fields) + ".xml");
+    write(reportXml, to_ansi(text.get()));
+    text_work("rewrite " + quoted(reportXml) + " " + quoted(folder / "report-input.xml"));
+    reportFiles.push_back({fields, reportXml});
     std::string passes = "xsltproc '" + (folder / "pretransform.xsl").string() + "' '" +
                          (folder / "report-input.xml").string() + "' > '" + (folder / "product.xml").string() +
                          "' && xsltproc '" + (folder / "report.xsl").string() + "' '" +
@@ -133,7 +131,6 @@ void measure(int channels, const fs::path& folder, std::vector<Row>& rows) {
     rows.push_back({"export", fields, exportMs, "xmllint --noout", parseMs});
     rows.push_back({"import", fields, importMs, "xmllint --noout", parseMs});
     rows.push_back({"report", fields, reportMs, "xsltproc, both passes", xsltprocMs});
-    rows.push_back({"alias rewrite of the report XML", fields, aliasMs, "a copy of the same text", copyMs});
 }
 
 // A line of /proc/self/status in kilobytes ("VmRSS", "VmHWM"); 0 when unknown.
@@ -247,14 +244,16 @@ int main() {
     fs::path folder = fs::temp_directory_path() / "xmlxsl-bench";
     fs::create_directories(folder);
     SetEnvironmentVariableA("XMLXSL_REGISTRY", (kSamples / "settings.reg").c_str());
-    write(folder / "pretransform.xsl", translated(kSamples / "pretransform.qzt"));
-    write(folder / "report.xsl", translated(kSamples / "report.xsl"));
+    for (const char* name : {"pretransform.qzt", "report.xsl"})
+        text_work("translate " + quoted(kSamples / name) + " " + quoted(kSamples / "english.txt") + " " +
+                  quoted(folder / (fs::path(name).stem().string() + ".xsl")));
 
     CoInitialize(nullptr);
     if (XMLXSL_Open() != XMLXSL_S_OK) return 1;
     std::vector<Row> rows;
-    // 1,000, 10,015 and 100,005 fields: 40 fields a channel.
-    for (int channels : {16, 241, 2491}) measure(channels, folder, rows);
+    std::vector<ReportFile> reportFiles;
+    // 1,000, 10,015, 100,005 and 399,965 fields: 40 fields a channel.
+    for (int channels : {16, 241, 2491, 9991}) measure(channels, folder, rows, reportFiles);
     std::vector<Figure> figures;
     large_input(folder, figures);
     soak(folder, figures);
@@ -269,6 +268,11 @@ int main() {
                     row.oursMs / row.anchorMs);
     std::printf("\n| figure | value |\n|---|---:|\n");
     for (const Figure& figure : figures) std::printf("| %s | %.1f %s |\n", figure.what, figure.value, figure.unit);
+    std::printf("\nThe library's own text steps of a report, on the report XML of each size:\n\n");
+    std::fflush(stdout);
+    std::string files;
+    for (const ReportFile& file : reportFiles) files += " " + std::to_string(file.fields) + " " + quoted(file.path);
+    text_work("measure" + files);
     fs::remove_all(folder);
     return 0;
 }

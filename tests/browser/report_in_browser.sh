@@ -7,8 +7,11 @@
 # Passes when the rendered page lists every channel of the sample with its
 # number and its alias spelled with blanks, holds no blank substitute
 # "()?!$%" anywhere, shows the dealer heading of the sample's settings.reg
-# and every text of the language's resource string file. Leaves the HTML,
-# the rendered DOM and a screenshot in OUT. Exits 77, which the test takes
+# and every text of the language's resource string file, and when the page
+# printed to PDF shows on every page the model and serial number in its head
+# and the title and page number in its foot, and nowhere an entity or a
+# caret tag. Leaves the HTML, the rendered DOM, a screenshot, the PDF and its
+# text in OUT. Exits 77, which the test takes
 # for skipped, when Chromium is not installed (1 when XMLXSL_REQUIRE_BROWSER
 # is set).
 set -euo pipefail
@@ -33,8 +36,10 @@ samples="$out/samples-$language"
 html="$out/report-$language.html"
 dom="$out/report-$language.dom.html"
 screenshot="$out/report-$language.png"
+pdf="$out/report-$language.pdf"
+printed="$out/report-$language.txt"
 log="$out/chromium-$language.log"
-rm -f "$html" "$dom" "$screenshot"
+rm -f "$html" "$dom" "$screenshot" "$pdf" "$printed"
 
 failures=0
 fail() {
@@ -55,8 +60,10 @@ browse() {
 : >"$log"
 browse --dump-dom >"$dom"
 browse --screenshot="$screenshot" --window-size=1240,1754 >/dev/null
+browse --no-pdf-header-footer --print-to-pdf="$pdf" >/dev/null
 [ -s "$dom" ] || { echo "FAILED: Chromium rendered nothing; see $log"; exit 1; }
 [ -s "$screenshot" ] || fail "no screenshot at $screenshot"
+[ -s "$pdf" ] || { echo "FAILED: Chromium printed nothing; see $log"; exit 1; }
 
 # The DOM on one line, with the blanks around line breaks gone, so that a
 # row or a dealer block is found whatever the serialiser put between tags.
@@ -101,19 +108,42 @@ done
 
 # Every text of the language's resource string file (windows-1252) is shown,
 # but for those of things that the sample does not have: NOZN heads the
-# channels that no zone holds.
+# channels that no zone holds, NOCH, NOZO and NOSL stand for empty lists.
 resource=$(tr -d '\r' <"$samples/settings.reg" |
   sed -n "/Language\\\\$language\\]/,/^\\[/ s/^\"ReportResource\"=\"\\(.*\\)\"\$/\\1/p")
 [ -n "$resource" ] || fail "settings.reg names no resource string file for $language"
 if [ -n "$resource" ]; then
   while read -r key text; do
-    case "$key" in '' | '#'* | NOZN) continue ;; esac
+    case "$key" in '' | '#'* | NOZN | NOCH | NOZO | NOSL) continue ;; esac
     contains "$(as_dom_text <<<"$text")" || fail "the $language text $key \"$text\" is not in the page"
   done < <(iconv -f WINDOWS-1252 -t UTF-8 "$samples/$resource" | tr -d '\r')
+fi
+
+# The printed pages, one text per page (pdftotext ends each with a form feed).
+pdftotext -layout "$pdf" "$printed"
+resource_text() {
+  iconv -f WINDOWS-1252 -t UTF-8 "$samples/$resource" | tr -d '\r' | sed -n "s/^$1 *//p"
+}
+field_value() {
+  sed -n "s/.*\"field\": \"$1\", \"value\": \"\([^\"]*\)\".*/\1/p" "$samples/radio.json" | head -n 1
+}
+title=$(resource_text TITL) serial_label=$(resource_text SERN)
+page_label=$(resource_text PAGE) of_label=$(resource_text PGOF)
+model=$(field_value RI_MODELNUM) serial=$(field_value RI_SERIALNUM)
+pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+[ "${pages:-0}" -ge 2 ] || fail "the printed report has ${pages:-no} pages"
+for ((number = 1; number <= ${pages:-0}; number++)); do
+  text=$(awk -v page="$number" 'BEGIN { RS = "\f" } NR == page' "$printed" | tr -s ' ')
+  for expected in "$model" "$serial_label $serial" "$title" "$page_label $number $of_label $pages"; do
+    grep -qF -- "$expected" <<<"$text" || fail "printed page $number does not show \"$expected\""
+  done
+done
+if grep -nE '&#?[A-Za-z0-9]+;|\^[A-Z0-9_]{4}\^' "$printed" >"$out/stray-$language.txt"; then
+  fail "the printed report shows an entity or a caret tag: $(head -n 3 "$out/stray-$language.txt")"
 fi
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed; the page is $html, its DOM $dom"
   exit 1
 fi
-echo "The $language report shows all ${#aliases[@]} channels and the dealer heading; screenshot: $screenshot"
+echo "The $language report shows all ${#aliases[@]} channels and the dealer heading, and prints $pages pages with their head and foot; screenshot: $screenshot"
