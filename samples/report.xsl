@@ -47,10 +47,97 @@
     </xsl:choose>
   </xsl:template>
 
-  <xsl:template match="*" mode="value">
+  <xsl:template match="*" mode="value" name="storedValue">
     <xsl:call-template name="restoreBlanks">
       <xsl:with-param name="text" select="normalize-space(.)"/>
     </xsl:call-template>
+  </xsl:template>
+
+  <!-- Coded values of a channel as words (samples/README.md lists them). The
+       data keeps its codes; a code beyond the list shows as it is stored. -->
+
+  <xsl:template match="CP_CHBWSEL" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">12.5 kHz</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">25 kHz</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template match="CP_TXPWRLEVSEL" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^LOWP^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">^HIGP^</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template match="CP_TXSQCODESEL | CP_RXSQCODESEL" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^CARR^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">^SQTN^</xsl:when>
+      <xsl:when test="normalize-space(.) = '2'">^SQDC^</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template match="CP_TXSIGTYPE | CP_RXSIGTYPE" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^SGNO^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">MDC</xsl:when>
+      <xsl:when test="normalize-space(.) = '2'">Quik-Call</xsl:when>
+      <xsl:when test="normalize-space(.) = '3'">DTMF</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- Signalling systems are counted from 0 in the data, from 1 on paper. -->
+  <xsl:template match="CP_TXSIGINDEX | CP_RXSIGINDEX" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0' or normalize-space(.) = '1'">
+        <xsl:text>^SYST^ </xsl:text>
+        <xsl:value-of select="normalize-space(.) + 1"/>
+      </xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template match="CP_BUSYCHLKOUT | CP_EMPSEL | CP_COMPANDINGST | CP_NONSTDREVBURST" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^OFF_^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">^ON__^</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- Hertz as kilohertz: 2500 as 2.5 kHz. -->
+  <xsl:template match="CP_TXDEV" mode="value">
+    <xsl:variable name="hertz" select="number(normalize-space(.))"/>
+    <xsl:choose>
+      <xsl:when test="$hertz = $hertz">
+        <xsl:value-of select="format-number($hertz div 1000, '0.##')"/>
+        <xsl:text> kHz</xsl:text>
+      </xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- Seconds; 0 turns the timer off. -->
+  <xsl:template match="CP_TOT" mode="value">
+    <xsl:variable name="seconds" select="number(normalize-space(.))"/>
+    <xsl:choose>
+      <xsl:when test="$seconds = 0">^OFF_^</xsl:when>
+      <xsl:when test="$seconds = $seconds">
+        <xsl:value-of select="$seconds"/>
+        <xsl:text> s</xsl:text>
+      </xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The pre-transform names the scan list beside its index. -->
+  <xsl:template match="CP_SCANLISTINDEX[@SCAN_LIST]" mode="value">
+    <xsl:value-of select="@SCAN_LIST"/>
   </xsl:template>
 
   <!-- Page -->
@@ -289,18 +376,10 @@
         <xsl:apply-templates select="CP_TXFREQ" mode="value"/>
       </td>
       <td>
-        <xsl:choose>
-          <xsl:when test="normalize-space(CP_CHBWSEL) = '0'">12.5 kHz</xsl:when>
-          <xsl:when test="normalize-space(CP_CHBWSEL) = '1'">25 kHz</xsl:when>
-          <xsl:otherwise><xsl:apply-templates select="CP_CHBWSEL" mode="value"/></xsl:otherwise>
-        </xsl:choose>
+        <xsl:apply-templates select="CP_CHBWSEL" mode="value"/>
       </td>
       <td>
-        <xsl:choose>
-          <xsl:when test="normalize-space(CP_TXPWRLEVSEL) = '0'">^LOWP^</xsl:when>
-          <xsl:when test="normalize-space(CP_TXPWRLEVSEL) = '1'">^HIGP^</xsl:when>
-          <xsl:otherwise><xsl:apply-templates select="CP_TXPWRLEVSEL" mode="value"/></xsl:otherwise>
-        </xsl:choose>
+        <xsl:apply-templates select="CP_TXPWRLEVSEL" mode="value"/>
       </td>
       <td class="code">
         <xsl:if test="CP_RXFREQ">

@@ -2,12 +2,14 @@
 # Makes the bundled sample's report through the library, as the demo does,
 # and looks at it the way a customer would: rendered by headless Chromium.
 #
-#   report_in_browser.sh XMLXSL SAMPLES OUT LANGUAGE
+#   report_in_browser.sh XMLXSL SAMPLES OUT LANGUAGE [TEMPLATE]
 #
+# TEMPLATE is a file of SAMPLES, report.xsl unless given.
 # Passes when the rendered page lists every channel of the sample with its
 # number and its alias spelled with blanks, holds no blank substitute
 # "()?!$%" anywhere, shows the dealer heading of the sample's settings.reg
-# and every text of the language's resource string file, and when the page
+# and, for the full report, every text of the language's resource string
+# file; and when the page
 # printed to PDF shows on every page the model and serial number in its head
 # and the title and page number in its foot, and nowhere an entity or a
 # caret tag. Leaves the HTML, the rendered DOM, a screenshot, the PDF and its
@@ -16,7 +18,8 @@
 # is set).
 set -euo pipefail
 
-xmlxsl=$1 samples=$2 out=$3 language=$4
+xmlxsl=$1 samples=$2 out=$3 language=$4 template=${5:-report.xsl}
+name=${template%.xsl}
 chromium=/usr/bin/chromium
 if [ ! -x "$chromium" ]; then
   # CI sets XMLXSL_REQUIRE_BROWSER: there a missing browser is a fault of the
@@ -30,15 +33,15 @@ mkdir -p "$out"
 # A copy of its own: the library opens the template share-exclusive, as the
 # application does, so a report from the sample folder itself would refuse
 # or be refused by any other test that reads it meanwhile.
-rm -rf "$out/samples-$language"
-cp -r "$samples" "$out/samples-$language"
-samples="$out/samples-$language"
-html="$out/report-$language.html"
-dom="$out/report-$language.dom.html"
-screenshot="$out/report-$language.png"
-pdf="$out/report-$language.pdf"
-printed="$out/report-$language.txt"
-log="$out/chromium-$language.log"
+rm -rf "$out/samples-$name-$language"
+cp -r "$samples" "$out/samples-$name-$language"
+samples="$out/samples-$name-$language"
+html="$out/$name-$language.html"
+dom="$out/$name-$language.dom.html"
+screenshot="$out/$name-$language.png"
+pdf="$out/$name-$language.pdf"
+printed="$out/$name-$language.txt"
+log="$out/chromium-$name-$language.log"
 rm -f "$html" "$dom" "$screenshot" "$pdf" "$printed"
 
 failures=0
@@ -48,7 +51,7 @@ fail() {
 }
 
 XMLXSL_REGISTRY="$samples/settings.reg" \
-  "$xmlxsl" report "$samples/radio.json" --template "$samples/report.xsl" --language "$language" -o "$html"
+  "$xmlxsl" report "$samples/radio.json" --template "$samples/$template" --language "$language" -o "$html"
 
 profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
@@ -112,7 +115,7 @@ done
 resource=$(tr -d '\r' <"$samples/settings.reg" |
   sed -n "/Language\\\\$language\\]/,/^\\[/ s/^\"ReportResource\"=\"\\(.*\\)\"\$/\\1/p")
 [ -n "$resource" ] || fail "settings.reg names no resource string file for $language"
-if [ -n "$resource" ]; then
+if [ -n "$resource" ] && [ "$template" = report.xsl ]; then
   while read -r key text; do
     case "$key" in '' | '#'* | NOZN | NOCH | NOZO | NOSL) continue ;; esac
     contains "$(as_dom_text <<<"$text")" || fail "the $language text $key \"$text\" is not in the page"
@@ -138,12 +141,12 @@ for ((number = 1; number <= ${pages:-0}; number++)); do
     grep -qF -- "$expected" <<<"$text" || fail "printed page $number does not show \"$expected\""
   done
 done
-if grep -nE '&#?[A-Za-z0-9]+;|\^[A-Z0-9_]{4}\^' "$printed" >"$out/stray-$language.txt"; then
-  fail "the printed report shows an entity or a caret tag: $(head -n 3 "$out/stray-$language.txt")"
+if grep -nE '&#?[A-Za-z0-9]+;|\^[A-Z0-9_]{4}\^' "$printed" >"$out/stray-$name-$language.txt"; then
+  fail "the printed report shows an entity or a caret tag: $(head -n 3 "$out/stray-$name-$language.txt")"
 fi
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed; the page is $html, its DOM $dom"
   exit 1
 fi
-echo "The $language report shows all ${#aliases[@]} channels and the dealer heading, and prints $pages pages with their head and foot; screenshot: $screenshot"
+echo "The $language $name report shows all ${#aliases[@]} channels and the dealer heading, and prints $pages pages with their head and foot; screenshot: $screenshot"
