@@ -5,17 +5,18 @@
 #   report_in_browser.sh XMLXSL SAMPLES OUT LANGUAGE [TEMPLATE]
 #
 # TEMPLATE is a file of SAMPLES, report.xsl unless given.
+#
 # Passes when the rendered page lists every channel of the sample with its
 # number and its alias spelled with blanks, holds no blank substitute
 # "()?!$%" anywhere, shows the dealer heading of the sample's settings.reg
 # and, for the full report, every text of the language's resource string
-# file; and when the page
-# printed to PDF shows on every page the model and serial number in its head
-# and the title and page number in its foot, and nowhere an entity or a
-# caret tag. Leaves the HTML, the rendered DOM, a screenshot, the PDF and its
-# text in OUT. Exits 77, which the test takes
-# for skipped, when Chromium is not installed (1 when XMLXSL_REQUIRE_BROWSER
-# is set).
+# file; when the page printed to PDF shows on every page the model and
+# serial number in its head and the title and page number in its foot, and
+# nowhere an entity or a caret tag; and when a name of 16 characters without
+# a blank stays inside its cell, laid out as printed. Leaves the HTML, the
+# rendered DOM, a screenshot, the PDF and its text in OUT. Exits 77, which
+# the test takes for skipped, when Chromium is not installed (1 when
+# XMLXSL_REQUIRE_BROWSER is set).
 set -euo pipefail
 
 xmlxsl=$1 samples=$2 out=$3 language=$4 template=${5:-report.xsl}
@@ -144,6 +145,32 @@ done
 if grep -nE '&#?[A-Za-z0-9]+;|\^[A-Z0-9_]{4}\^' "$printed" >"$out/stray-$name-$language.txt"; then
   fail "the printed report shows an entity or a caret tag: $(head -n 3 "$out/stray-$name-$language.txt")"
 fi
+
+# A name of 16 characters without a blank stays inside its cell: the report
+# of a copy whose first channel (and its zone member) has such a name, laid
+# out as printed (the print rules for all media, the page's width between
+# its margins), with a script that lists every name cell whose text runs
+# out of it.
+long_name=FIREDISPATCH-N01
+sed "s/\"Fire Dispatch 1\"/\"$long_name\"/" "$samples/radio.json" >"$samples/long-name.json"
+long_html="$out/$name-$language-long-name.html"
+XMLXSL_REGISTRY="$samples/settings.reg" \
+  "$xmlxsl" report "$samples/long-name.json" --template "$samples/$template" --language "$language" -o "$long_html"
+cat >"$out/$name-$language-overflowing-names.js" <<'SCRIPT'
+var out = [];
+document.querySelectorAll(".alias, .item-alias").forEach(function (cell) {
+  var table = cell.closest("table");
+  var page = document.documentElement.clientWidth + 1;
+  if (cell.scrollWidth > cell.clientWidth + 1 || table.getBoundingClientRect().right > page) out.push(cell.textContent);
+});
+document.body.setAttribute("data-overflowing", out.join("|"));
+SCRIPT
+sed -i -e 's/@media print/@media all/' \
+  -e "s#</body>#<script src=\"$name-$language-overflowing-names.js\"></script></body>#" "$long_html"
+html=$long_html browse --dump-dom --window-size=680,1000 >"$out/$name-$language-long-name.dom.html"
+grep -qF -- "$long_name" "$out/$name-$language-long-name.dom.html" || fail "the long name $long_name is not in the page"
+grep -qF 'data-overflowing=""' "$out/$name-$language-long-name.dom.html" ||
+  fail "names run out of their cells: $(grep -o 'data-overflowing="[^"]*"' "$out/$name-$language-long-name.dom.html")"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed; the page is $html, its DOM $dom"
