@@ -110,9 +110,7 @@ std::string ReadCodeplugInput(const std::string& path) {
     std::string content = read_head(file, path);
     refuse_other_kinds(path, content, input_kind::codeplug_file);
     try {
-        char chunk[64 * 1024];
-        while (UINT count = file.Read(chunk, sizeof chunk)) content.append(chunk, count);
-        file.Close();
+        ReadRestAndClose(file, content);
     } catch (const CFileException& error) {
         fail_to_read(path, error);
     }

@@ -145,9 +145,7 @@ std::string read_staged(const std::string& path, const output_target& target) {
         fail_to_write(target, error);
     std::string bytes;
     try {
-        char chunk[64 * 1024];
-        while (UINT count = file.Read(chunk, sizeof chunk)) bytes.append(chunk, count);
-        file.Close();
+        ReadRestAndClose(file, bytes);
     } catch (const CFileException& failure) {
         fail_to_write(target, failure);
     }

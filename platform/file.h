@@ -138,3 +138,11 @@ private:
     std::size_t position_ = 0;
     bool atEnd_ = false;
 };
+
+// Appends what is left of the file to bytes and closes it. Raises
+// CFileException on a read or close error, with bytes holding what was read.
+inline void ReadRestAndClose(CFile& file, std::string& bytes) {
+    char chunk[64 * 1024];
+    while (UINT count = file.Read(chunk, sizeof chunk)) bytes.append(chunk, count);
+    file.Close();
+}
