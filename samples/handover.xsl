@@ -353,64 +353,55 @@
         </table>
         </xsl:if>
       </div>
+      <!-- One row a scan list, its members by channel number, as the zones. -->
       <xsl:for-each select="$root/RRW/SLI_BLOCK">
         <div class="block">
           <h3>^HSLI^</h3>
           <xsl:if test="not(LIST_DATA)">
             <p class="empty">^NOSL^</p>
           </xsl:if>
-          <xsl:for-each select="LIST_DATA">
-            <div class="scan-list">
-              <h4>
-                <xsl:choose>
-                  <xsl:when test="normalize-space(ENTRY_INFO/ALIAS)">
-                    <xsl:apply-templates select="ENTRY_INFO/ALIAS" mode="value"/>
-                  </xsl:when>
-                  <xsl:otherwise>^SCNL^ <xsl:value-of select="position()"/></xsl:otherwise>
-                </xsl:choose>
-              </h4>
-              <div class="single">
-                <table class="grid members">
-                  <thead>
-                    <tr>
-                      <th class="number">^CHNO^</th>
-                      <th>^MEMB^</th>
-                    </tr>
-                  </thead>
-                  <tbody>
-                    <xsl:apply-templates select="ENTRY_DATA" mode="scanListMember"/>
-                  </tbody>
-                </table>
-              </div>
-            </div>
-          </xsl:for-each>
+          <xsl:if test="LIST_DATA">
+          <table class="grid">
+            <thead>
+              <tr>
+                <th class="number">^CHNO^</th>
+                <th>^SCNL^</th>
+                <th>^CHNS^</th>
+              </tr>
+            </thead>
+            <tbody>
+              <xsl:for-each select="LIST_DATA">
+                <tr>
+                  <td class="number"><xsl:value-of select="position()"/></td>
+                  <td class="alias"><xsl:apply-templates select="ENTRY_INFO/ALIAS" mode="value"/></td>
+                  <td>
+                    <xsl:for-each select="ENTRY_DATA">
+                      <xsl:if test="position() > 1">, </xsl:if>
+                      <xsl:apply-templates select="." mode="scanListMember"/>
+                    </xsl:for-each>
+                  </td>
+                </tr>
+              </xsl:for-each>
+            </tbody>
+          </table>
+          </xsl:if>
         </div>
       </xsl:for-each>
     </div>
   </xsl:template>
 
+  <!-- A member's channel number; a member that is no channel of the channel list
+       shows its stored index. -->
   <xsl:template match="ENTRY_DATA" mode="scanListMember">
     <xsl:variable name="number" select="number(normalize-space(SM_PERSINDEX)) + 1"/>
-    <xsl:variable name="channel" select="key('listedChannel', $number)"/>
-    <tr>
-      <xsl:choose>
-        <xsl:when test="normalize-space(SM_PERSTYPE) = '0' and $channel">
-          <td class="number"><xsl:value-of select="$number"/></td>
-          <td class="alias"><xsl:apply-templates select="$channel[1]/ALIAS" mode="value"/></td>
-        </xsl:when>
-        <xsl:otherwise>
-          <td class="number"><xsl:apply-templates select="SM_PERSINDEX" mode="value"/></td>
-          <td>
-            <xsl:for-each select="*">
-              <xsl:if test="position() > 1">; </xsl:if>
-              <xsl:value-of select="@DISPLAY_NAME"/>
-              <xsl:text>: </xsl:text>
-              <xsl:apply-templates select="." mode="value"/>
-            </xsl:for-each>
-          </td>
-        </xsl:otherwise>
-      </xsl:choose>
-    </tr>
+    <xsl:choose>
+      <xsl:when test="normalize-space(SM_PERSTYPE) = '0' and key('listedChannel', $number)">
+        <xsl:value-of select="$number"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:apply-templates select="SM_PERSINDEX" mode="value"/>
+      </xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <!-- CSS strings. A text written into a CSS string (the running head and
@@ -706,15 +697,14 @@ tr { break-inside: avoid; page-break-inside: avoid; }
 .section { margin-top: 10mm; }
 .block { margin-bottom: 4mm; }
 .single { width: calc(50% - 3mm); }
-.members td.alias { font-weight: 600; }
 /* A long name without blanks breaks inside its cell rather than run out of it. */
 .alias { overflow-wrap: anywhere; }
 .empty { margin: 2mm 0 4mm; color: #66727f; font-style: italic; }
-.scan-list { break-inside: avoid; }
 .closing { margin: 10mm 0 0; padding-top: 3mm; border-top: 0.75pt solid #c9d1da; font-size: 8pt; color: #66727f; }
 
 @media print {
   html { background: none; }
+  .grid th, .grid td { padding-top: 0.6mm; padding-bottom: 0.6mm; }
   body { font-size: 9pt; }
   .sheet { width: auto; margin: 0; padding: 0; box-shadow: none; }
   .section { margin-top: 0; break-before: page; page-break-before: always; }
