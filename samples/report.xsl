@@ -135,6 +135,67 @@
     </xsl:choose>
   </xsl:template>
 
+  <!-- Coded values of a scan list. -->
+
+  <xsl:template match="SLI_PLSCANTYPE" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^OFF_^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">^SQTN^</xsl:when>
+      <xsl:when test="normalize-space(.) = '2'">^SQDC^</xsl:when>
+      <xsl:when test="normalize-space(.) = '3'">^SQAN^</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template match="SLI_HSSCANTYPE" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^OFF_^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">^HSNO^</xsl:when>
+      <xsl:when test="normalize-space(.) = '2'">^HSFA^</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template match="SLI_DESTXPERSTYPE" mode="value">
+    <xsl:choose>
+      <xsl:when test="normalize-space(.) = '0'">^DTSE^</xsl:when>
+      <xsl:when test="normalize-space(.) = '1'">^DTLL^</xsl:when>
+      <xsl:when test="normalize-space(.) = '2'">^DTDE^</xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The designated channel by its number and name, counted from 0 in the data. -->
+  <xsl:template match="SLI_DESTXPERSINDEX" mode="value">
+    <xsl:variable name="number" select="number(normalize-space(.)) + 1"/>
+    <xsl:variable name="channel" select="key('listedChannel', $number)"/>
+    <xsl:choose>
+      <xsl:when test="$channel">
+        <xsl:value-of select="$number"/>
+        <xsl:text> </xsl:text>
+        <xsl:apply-templates select="$channel[1]/ALIAS" mode="value"/>
+      </xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- Seconds, 0 for off; the priority sample time counts quarter seconds. -->
+  <xsl:template match="SLI_TALKBACK | SLI_SIGHOLDTIME | SLI_LTRSCANACTSRCHTIME | SLI_PRISAMPTIME" mode="value">
+    <xsl:variable name="count" select="number(normalize-space(.))"/>
+    <xsl:choose>
+      <xsl:when test="$count = 0">^OFF_^</xsl:when>
+      <xsl:when test="$count = $count and self::SLI_PRISAMPTIME">
+        <xsl:value-of select="format-number($count * 0.25, '0.##')"/>
+        <xsl:text> s</xsl:text>
+      </xsl:when>
+      <xsl:when test="$count = $count">
+        <xsl:value-of select="$count"/>
+        <xsl:text> s</xsl:text>
+      </xsl:when>
+      <xsl:otherwise><xsl:call-template name="storedValue"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
   <!-- The pre-transform names the scan list beside its index. -->
   <xsl:template match="CP_SCANLISTINDEX[@SCAN_LIST]" mode="value">
     <xsl:value-of select="@SCAN_LIST"/>
