@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -81,6 +82,9 @@ public:
     explicit AliasRewrite(const std::string& text)
         : text_(text), markers_(positions_of(text, kStartMarker)), ends_(positions_of(text, kEndMarker)),
           blanks_(text) {
+        // A marker's starts number up to the span limit; most hold a blank
+        // only after the first few characters of the alias.
+        starts_.reserve(markers_.size() * 16);
         for (std::size_t marker : markers_) index(marker, marker);
     }
 
@@ -242,13 +246,21 @@ void RewriteAliases(std::string& text) {
 
 void RemoveAmpersandEntities(std::string& text) {
     constexpr std::string_view escaped = "&amp;";
+    // The text between ampersands moves down whole; at each ampersand the
+    // "&" stays and an "amp;" right after it goes. The text after it is
+    // looked at afresh, so "&amp;amp;" keeps the second "amp;".
     std::size_t kept = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        // The ampersand stays and its "amp;" goes; the text after it is
-        // looked at afresh, so "&amp;amp;" keeps the second "amp;".
-        const bool entity = text.compare(at, escaped.size(), escaped) == 0;
-        text[kept++] = text[at];
-        at += entity ? escaped.size() : 1;
+    std::size_t at = 0;
+    auto move_down = [&](std::size_t count) {
+        std::memmove(text.data() + kept, text.data() + at, count);
+        kept += count;
+    };
+    for (std::size_t ampersand = text.find('&'); ampersand != std::string::npos;
+         ampersand = text.find('&', at)) {
+        const bool entity = text.compare(ampersand, escaped.size(), escaped) == 0;
+        move_down(ampersand + 1 - at);
+        at = ampersand + (entity ? escaped.size() : 1);
     }
+    move_down(text.size() - at);
     text.resize(kept);
 }
