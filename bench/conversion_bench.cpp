@@ -165,7 +165,7 @@ void sample_reports(std::vector<Figure>& figures) {
         const int sizes[2] = {1000, 4000};
         for (int at = 0; at < 2; ++at) {
             auto codeplug = MemoryCodeplug::Create(GenerateRealisticCodeplug(sizes[at]));
-            double ms = best_milliseconds(2, [&] {
+            double ms = best_milliseconds(3, [&] {
                 unique_variant language = make_bstr_variant(u"English");
                 unique_bstr html;
                 return XMLXSL_CreateHTML(codeplug.get(), templatePath.c_str(), language.get(), html.put()) ==
