@@ -133,34 +133,24 @@ private:
         return out;
     }
 
-    // Calls visit(length, hash, blank, at) for each start of the current
-    // text at the marker, up to the span limit: blank tells whether the start
-    // holds a blank, at is the original position its last character comes from.
-    template <typename Visit>
-    void each_start(std::size_t marker, Visit visit) const {
+    // Indexes the starts of the current text at the marker, up to the span
+    // limit, that reach the original position `from` and hold a blank: the
+    // only starts a span that needs rewriting can equal, and the only ones a
+    // blank substituted at `from` has changed.
+    void index(std::size_t marker, std::size_t from) {
         TextHash hash;
         std::size_t length = 0;
         bool blank = false;
         for (std::size_t at = marker; at < text_.size() && length < kSpanLimit; ++at) {
             std::string_view characters =
                 blanks_.contains(at) ? kSpaceSubstitute : std::string_view(text_).substr(at, 1);
-            for (char c : characters) {
-                if (length == kSpanLimit) return;
+            for (char c : characters.substr(0, kSpanLimit - length)) {
                 hash.add(c);
                 blank = blank || c == ' ';
-                visit(++length, hash.value(), blank, at);
+                if (blank && at >= from) starts_[hash.value()].push_back(marker);
             }
+            length += std::min(characters.size(), kSpanLimit - length);
         }
-    }
-
-    // Indexes the starts of the current text at the marker that reach the
-    // original position `from` and hold a blank: the only starts a span that
-    // needs rewriting can equal, and the only ones a blank substituted at
-    // `from` has changed.
-    void index(std::size_t marker, std::size_t from) {
-        each_start(marker, [&](std::size_t, std::uint64_t hash, bool blank, std::size_t at) {
-            if (blank && at >= from) starts_[hash].push_back(marker);
-        });
     }
 
     // Whether the current text at an original position begins with span; if
