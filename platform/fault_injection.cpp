@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "platform/large_pages.h"
 #include "platform/oleheap.h"
 
 namespace {
@@ -30,7 +31,11 @@ bool OleAllocationFailurePending() noexcept { return gAllocationsBeforeFailure.l
 
 void* try_ole_allocate_zeroed(std::size_t bytes) noexcept {
     if (take_injected_failure()) return nullptr;
-    return std::calloc(1, bytes);
+    // A large block comes fresh from the system, zeroed and not yet touched:
+    // the advice still decides the pages its first writes get.
+    void* block = std::calloc(1, bytes);
+    PreferLargePages(block, bytes);
+    return block;
 }
 
 void ole_free(void* block) noexcept { std::free(block); }

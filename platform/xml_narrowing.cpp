@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/codepage.h"
+#include "platform/large_pages.h"
 
 namespace {
 
@@ -23,7 +24,10 @@ bool try_narrow_whole(std::u16string_view text, std::string& out) {
     if (text.size() > INT_MAX) throw std::bad_alloc();
     CPINFO page{};
     if (!GetCPInfo(CP_ACP, &page)) return false;
-    out.assign(text.size() * page.MaxCharSize, '\0');
+    out.clear();
+    out.reserve(text.size() * page.MaxCharSize);
+    PreferLargePages(out.data(), out.capacity());
+    out.resize(text.size() * page.MaxCharSize);
     BOOL substituted = FALSE;
     const int written = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(),
                                             static_cast<int>(std::min<std::size_t>(out.size(), INT_MAX)), nullptr,

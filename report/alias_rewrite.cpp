@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/find_text.h"
+#include "platform/large_pages.h"
 #include "report/report_generator.h"
 
 // The alias rewrite replaces, for each alias field in turn, every copy of its
@@ -29,17 +31,34 @@ constexpr std::size_t kGrowth = kSpaceSubstitute.size() - 1;
 
 std::vector<std::size_t> positions_of(const std::string& text, std::string_view what) {
     std::vector<std::size_t> found;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) found.push_back(at);
+    for (std::size_t at = FindText(text, what); at != std::string::npos; at = FindText(text, what, at + 1))
+        found.push_back(at);
     return found;
 }
 
+// The blanks that a copy of a span can reach. A copy begins at a start
+// marker and is no longer than the span limit, so only the blanks that lie
+// that close after a marker can ever be substituted; the indentation of the
+// rest of the text never is.
+std::vector<std::size_t> reachable_blanks(const std::string& text, const std::vector<std::size_t>& markers) {
+    std::vector<std::size_t> blanks;
+    std::size_t scanned = 0;
+    for (std::size_t marker : markers) {
+        const std::size_t end = std::min(text.size(), marker + kSpanLimit);
+        for (std::size_t at = std::max(marker, scanned); at < end; ++at)
+            if (text[at] == ' ') blanks.push_back(at);
+        scanned = std::max(scanned, end);
+    }
+    return blanks;
+}
+
 // Blanks of the original text substituted so far, counted in a Fenwick tree
-// over the blanks' order in the text, so that original and current positions
-// convert in log time with memory in proportion to the blanks, not the text.
+// over the reachable blanks' order in the text, so that original and current
+// positions convert in log time with memory in proportion to those blanks.
 class SubstitutedBlanks {
 public:
-    explicit SubstitutedBlanks(const std::string& text)
-        : substituted_(text.size(), false), blanks_(positions_of(text, " ")), tree_(blanks_.size() + 1, 0) {}
+    SubstitutedBlanks(const std::string& text, const std::vector<std::size_t>& markers)
+        : substituted_(text.size(), false), blanks_(reachable_blanks(text, markers)), tree_(blanks_.size() + 1, 0) {}
 
     bool contains(std::size_t original) const { return substituted_[original]; }
 
@@ -56,6 +75,9 @@ public:
         for (std::size_t node = blanks_before(original); node > 0; node -= node & (~node + 1)) count += tree_[node];
         return original + count * kGrowth;
     }
+
+    // The blanks that may have been substituted, in the text's order.
+    const std::vector<std::size_t>& reachable() const { return blanks_; }
 
 private:
     std::size_t blanks_before(std::size_t original) const {
@@ -81,7 +103,7 @@ class AliasRewrite {
 public:
     explicit AliasRewrite(const std::string& text)
         : text_(text), markers_(positions_of(text, kStartMarker)), ends_(positions_of(text, kEndMarker)),
-          blanks_(text) {
+          blanks_(text, markers_) {
         // A marker's starts number up to the span limit; most hold a blank
         // only after the first few characters of the alias.
         starts_.reserve(markers_.size() * 16);
@@ -105,9 +127,10 @@ public:
     std::string result() const {
         std::string out;
         out.reserve(blanks_.current(text_.size()));
+        PreferLargePages(out.data(), out.capacity());
         // Only blanks are ever substituted: the text between them is copied whole.
         std::size_t copied = 0;
-        for (std::size_t at = text_.find(' '); at != std::string::npos; at = text_.find(' ', at + 1)) {
+        for (std::size_t at : blanks_.reachable()) {
             if (!blanks_.contains(at)) continue;
             out.append(text_, copied, at - copied).append(kSpaceSubstitute);
             copied = at + 1;

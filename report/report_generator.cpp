@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/ansi.h"
+#include "platform/find_text.h"
 #include "platform/xml_narrowing.h"
 #include "report/error_report.h"
 
@@ -16,7 +17,7 @@ constexpr std::string_view kEndOfReport = "</html>";
 // Keeps the text up to and including the first closing tag; false when the
 // tag is not there.
 bool cut_after(std::string& text, std::string_view closingTag) {
-    std::size_t at = text.find(closingTag);
+    std::size_t at = FindText(text, closingTag);
     if (at == std::string::npos) return false;
     text.resize(at + closingTag.size());
     return true;
