@@ -31,7 +31,21 @@ TEST(TryToAnsiXml, WritesReferencesOnlyInTextAndAttributeValues) {
         EXPECT_EQ(result == xml_narrowing::converted ? out : "", narrowed);
     }
     EXPECT_TRUE(SetAnsiCodePageForTesting(1252));
+    // Long runs are passed a block at a time: the special unit stands at
+    // each place of a block, and a pair straddles two blocks.
+    for (std::size_t at = 0; at < 40; ++at) {
+        std::u16string text(48, u'a');
+        text[at] = u'\0';
+        EXPECT_FALSE(IsXmlText(text.data(), text.size())) << "U+0000 at " << at;
+        text[at] = u'\xDE92';
+        EXPECT_FALSE(IsXmlText(text.data(), text.size())) << "a low surrogate alone at " << at;
+        text[at] = u'\xD83D';
+        EXPECT_FALSE(IsXmlText(text.data(), text.size())) << "a high surrogate alone at " << at;
+        text[at + 1] = u'\xDE92';
+        EXPECT_TRUE(IsXmlText(text.data(), text.size())) << "a pair at " << at;
+    }
     EXPECT_TRUE(IsXmlText(u"a\U0001F692", 3));
     EXPECT_FALSE(IsXmlText(u"a\0b", 3));
     EXPECT_FALSE(IsXmlText(u"\xDE92x", 2));
+    EXPECT_FALSE(IsXmlText(u"x\xD83D", 2));
 }
