@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "host/codeplug_generator.h"
 #include "host/codeplug_json.h"
 #include "platform/file.h"
@@ -115,6 +117,48 @@ TEST_F(XmlxslProgram, RefusesACommandLineOrCodePageItCannotUseInOneLine) {
               "xmlxsl: XMLXSL_ACP=\"437\" is not a code page that xmlxsl supports; set it to 1250 to 1258, 932, "
               "936, 949 or 950, or unset it for 1252\n");
     EXPECT_FALSE(fs::exists(file("new.json")));
+}
+
+FieldRow& first_channel_row(Codeplug& codeplug, LONG id) {
+    for (FieldRow& row : std::get<EntryBlock>(codeplug.blocks[field::CP_BLOCK]).items.at(0))
+        if (row.id == id) return row;
+    throw std::out_of_range("no such field");
+}
+
+std::string ascii(const std::u16string& text) { return {text.begin(), text.end()}; }
+
+// Exit status 0, 1 or 2 as diff(1) has it; a codeplug file and the XML file
+// exported from it are one codeplug.
+TEST_F(XmlxslProgram, DiffTellsWhetherTwoCodeplugsDifferByItsExitStatus) {
+    ASSERT_EQ(run("export radio.json radio.xml").status, 0);
+    Outcome equal = run("diff radio.json radio.xml");
+    EXPECT_EQ(equal.status, 0);
+    EXPECT_EQ(equal.out + equal.err, "");
+
+    Codeplug changed = ReadCodeplugJson(ReadFileBytes(file("radio.json")), "radio.json");
+    FieldRow& frequency = first_channel_row(changed, field::CP_RXFREQ);
+    const std::string old = ascii(frequency.value);
+    frequency.value = u"469.99000";
+    WriteFileBytes(file("changed.json"), WriteCodeplugJson(changed));
+    Outcome text = run("diff radio.xml changed.json");
+    EXPECT_EQ(text.status, 1) << text.err;
+    EXPECT_EQ(text.out, "Channel parameters, channel 1 \"" + ascii(first_channel_row(changed, field::ALIAS).value) +
+                            "\": Receive frequency: \"" + old + "\" -> \"469.99000\"\n");
+
+    Outcome json = run("diff radio.json changed.json --format json --language german");
+    EXPECT_EQ(json.status, 1);
+    const auto document = nlohmann::json::parse(json.out);
+    EXPECT_EQ(document["differences"].size(), 1u);
+    EXPECT_EQ(document["differences"][0]["field"]["name"], "Empfangsfrequenz");
+
+    EXPECT_EQ(run("diff radio.json changed.json --format html -o sheet.html").status, 1);
+    EXPECT_TRUE(ReadFileBytes(file("sheet.html")).starts_with("<!DOCTYPE html>"));
+
+    Outcome missing = run("diff radio.json missing.json -o out.txt");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "xmlxsl: missing.json: no such file\n");
+    EXPECT_FALSE(fs::exists(file("out.txt")));
+    EXPECT_EQ(run("diff radio.json changed.json --format pdf").status, 2);
 }
 
 struct BadInput {
