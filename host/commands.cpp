@@ -11,6 +11,7 @@
 #include "host/diff_report.h"
 #include "host/input_file.h"
 #include "host/library_calls.h"
+#include "host/plain_xml_text.h"
 #include "host/report_settings.h"
 #include "host/same_file.h"
 #include "host/staged_file.h"
@@ -110,3 +111,10 @@ int RunDiff(const DiffRequest& request) {
     return differences.empty() ? 0 : 1;
 }
 
+void RunPack(const std::string& plainFile, const std::string& output, bool force) {
+    RefuseOutputOverInputs(output, {{"the plain XML file", plainFile}});
+    output_target target = ResolveOutputTarget(output, force);
+    const std::u16string text = DecodePlainXml(ReadPlainXmlInput(plainFile), plainFile);
+    library_session library;
+    ExportXmlFile(ImportXmlText(text, target, plainFile), target, plainFile);
+}

@@ -59,3 +59,9 @@ struct DiffRequest {
 // when they differ.
 int RunDiff(const DiffRequest& request);
 
+// Writes a plain XML text, as show prints it and in the encoding that its
+// declaration names (plain_xml_text.h), into a scrambled XML file: the text
+// is imported through the library and the codeplug exported again, so that
+// the file is what an export writes. Nothing is written for a text that is
+// not a codeplug.
+void RunPack(const std::string& plainFile, const std::string& output, bool force);

@@ -102,6 +102,18 @@ int main(int argc, char** argv) {
     showCommand->add_option("FILE.xml", xmlFile, "The scrambled XML file to read")->required();
     showCommand->callback([&] { command = [&] { RunShow(xmlFile); }; });
 
+    CLI::App* packCommand =
+        app.add_subcommand("pack", "Write a plain XML text, as show prints it, into a scrambled XML file");
+    packCommand->footer(
+        "The text is read in the encoding that its XML declaration names (UTF-8 without one), imported through\n"
+        "the library and exported again: the file is what an export of that codeplug writes. A text that is\n"
+        "not in the encoding it declares, or not a codeplug, is refused and nothing is written.");
+    packCommand->add_option("PLAIN.xml", xmlFile, "The plain XML text to read")->required();
+    packCommand->add_option("-o,--output", output, "The scrambled XML file to write (- for the standard output)")
+        ->required();
+    packCommand->add_flag("--force", force, kForceHelp);
+    packCommand->callback([&] { command = [&] { RunPack(xmlFile, output, force); }; });
+
     DiffRequest diff;
     CLI::App* diffCommand = app.add_subcommand("diff", "Compare two codeplugs field by field");
     diffCommand->footer(
