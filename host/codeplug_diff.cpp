@@ -60,7 +60,7 @@ bool name_same_fields(const TypeRows& before, const TypeRows& after) noexcept {
 
 // How many fields of two entries differ, when they name the same fields and
 // at most half of them differ: the similarity rule of codeplug_diff.h.
-std::optional<std::size_t> entry_distance(const TypeRows& before, const TypeRows& after) noexcept {
+std::optional<std::size_t> distance(const TypeRows& before, const TypeRows& after) noexcept {
     if (!name_same_fields(before, after)) return std::nullopt;
     std::size_t differing = 0;
     for (std::size_t i = 0; i < before.size(); ++i) {
@@ -73,8 +73,8 @@ std::optional<std::size_t> entry_distance(const TypeRows& before, const TypeRows
 // A zone or scan list whose members stayed is the same list renamed; one
 // whose info part is similar is the same list with other members, which
 // weigh one field more than its info part alone.
-std::optional<std::size_t> list_distance(const EntryBlock& before, const EntryBlock& after) {
-    std::optional<std::size_t> info = entry_distance(before.info, after.info);
+std::optional<std::size_t> distance(const EntryBlock& before, const EntryBlock& after) {
+    std::optional<std::size_t> info = distance(before.info, after.info);
     if (before.items == after.items) return info.value_or(std::max(before.info.size(), after.info.size()));
     if (info) return *info + 1;
     return std::nullopt;
@@ -101,14 +101,14 @@ public:
                 const auto& [beforeInfo, beforeItems] = std::get<EntryBlock>(before);
                 const auto& [afterInfo, afterItems] = std::get<EntryBlock>(after);
                 rows(beforeInfo, afterInfo, where);
-                entries(beforeItems, afterItems, where, false);
+                items(beforeItems, afterItems, where, false);
                 return;
             }
             case BlockKind::List: {
                 const auto& [beforeInfo, beforeItems] = std::get<ListBlock>(before);
                 const auto& [afterInfo, afterItems] = std::get<ListBlock>(after);
                 rows(beforeInfo, afterInfo, where);
-                lists(beforeItems, afterItems, where);
+                items(beforeItems, afterItems, where, false);
                 return;
             }
         }
@@ -147,17 +147,17 @@ private:
         }
     }
 
-    // The items of an ENTRY block, or the members of a list item.
-    void entries(const std::vector<TypeRows>& before, const std::vector<TypeRows>& after, const context& where,
-                 bool members) {
+    // The items of an ENTRY or LIST block, or the members of a list item.
+    template <typename Item>
+    void items(const std::vector<Item>& before, const std::vector<Item>& after, const context& where, bool members) {
         const std::vector<std::uint64_t> beforeHashes = hashes_of(before), afterHashes = hashes_of(after);
         const std::vector<alignment_step> steps =
             AlignItems({beforeHashes, afterHashes, [&](std::size_t i, std::size_t j) { return before[i] == after[j]; },
-                        [&](std::size_t i, std::size_t j) { return entry_distance(before[i], after[j]); }});
+                        [&](std::size_t i, std::size_t j) { return distance(before[i], after[j]); }});
         for (const alignment_step& step : steps) {
             std::optional<item_side> was, is;
-            if (step.what != alignment_step::kind::inserted) was = item_side{step.before, &before[step.before]};
-            if (step.what != alignment_step::kind::removed) is = item_side{step.after, &after[step.after]};
+            if (step.what != alignment_step::kind::inserted) was = side_of(step.before, before[step.before]);
+            if (step.what != alignment_step::kind::removed) is = side_of(step.after, after[step.after]);
             context inner = where;
             (members ? inner.member : inner.item) = item_place{was, is};
             switch (step.what) {
@@ -168,38 +168,19 @@ private:
                     item(inner, change_kind::item_inserted);
                     break;
                 case alignment_step::kind::paired:
-                    rows(before[step.before], after[step.after], inner);
+                    pair(before[step.before], after[step.after], inner);
                     break;
             }
         }
     }
 
-    // The items of a LIST block.
-    void lists(const std::vector<EntryBlock>& before, const std::vector<EntryBlock>& after, const context& where) {
-        const std::vector<std::uint64_t> beforeHashes = hashes_of(before), afterHashes = hashes_of(after);
-        const std::vector<alignment_step> steps =
-            AlignItems({beforeHashes, afterHashes, [&](std::size_t i, std::size_t j) { return before[i] == after[j]; },
-                        [&](std::size_t i, std::size_t j) { return list_distance(before[i], after[j]); }});
-        for (const alignment_step& step : steps) {
-            std::optional<item_side> was, is;
-            if (step.what != alignment_step::kind::inserted)
-                was = item_side{step.before, nullptr, &before[step.before]};
-            if (step.what != alignment_step::kind::removed) is = item_side{step.after, nullptr, &after[step.after]};
-            context inner = where;
-            inner.item = item_place{was, is};
-            switch (step.what) {
-                case alignment_step::kind::removed:
-                    item(inner, change_kind::item_removed);
-                    break;
-                case alignment_step::kind::inserted:
-                    item(inner, change_kind::item_inserted);
-                    break;
-                case alignment_step::kind::paired:
-                    rows(before[step.before].info, after[step.after].info, inner);
-                    entries(before[step.before].items, after[step.after].items, inner, true);
-                    break;
-            }
-        }
+    static item_side side_of(std::size_t position, const TypeRows& entry) { return {position, &entry, nullptr}; }
+    static item_side side_of(std::size_t position, const EntryBlock& list) { return {position, nullptr, &list}; }
+
+    void pair(const TypeRows& before, const TypeRows& after, const context& where) { rows(before, after, where); }
+    void pair(const EntryBlock& before, const EntryBlock& after, const context& where) {
+        rows(before.info, after.info, where);
+        items(before.items, after.items, where, true);
     }
 
     std::vector<difference>& found_;

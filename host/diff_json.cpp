@@ -11,19 +11,11 @@ using json = nlohmann::ordered_json;
 
 constexpr const char* kChanges[] = {"field-changed", "field-added", "field-removed", "item-inserted", "item-removed"};
 
-// Language-independent, unlike the words of the text and the sheet.
-const char* kind_of_item(LONG block, bool member) {
-    if (member) return "member";
-    switch (block) {
-        case field::CP_BLOCK:
-            return "channel";
-        case field::PA_BLOCK:
-            return "zone";
-        case field::SLI_BLOCK:
-            return "scan list";
-        default:
-            return "entry";
-    }
+// The item's kind in English whatever the language, unlike the words of the
+// text and the sheet.
+std::string_view kind_of_item(LONG block, bool member) {
+    static const diff_wording kEnglish(Language::English, false);
+    return member ? kEnglish.word(diff_word::member) : kEnglish.item_noun(block);
 }
 
 json named(LONG id, diff_wording& words) {
