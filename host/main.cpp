@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     diffCommand->add_option("A", diff.before, "The codeplug before: a codeplug file (*.json) or a scrambled XML file")
         ->required();
     diffCommand->add_option("B", diff.after, "The codeplug after, of either kind")->required();
-    diffCommand->add_option("--format", diff.format, "text (a line each difference), json, or html (a change sheet)")
+    diffCommand->add_option("--format", diff.format, "text (one line a difference), json, or html (a change sheet)")
         ->check(CLI::IsMember({"text", "json", "html"}))
         ->capture_default_str();
     diffCommand->add_option("--language", diff.language, "The language of the names: English or German")
