@@ -4,11 +4,14 @@
 #include <cctype>
 #include <vector>
 
+#include "host/codeplug_diff.h"
 #include "host/codeplug_generator.h"
 #include "host/codeplug_json.h"
 #include "host/command_error.h"
+#include "host/diff_report.h"
 #include "host/input_file.h"
 #include "host/library_calls.h"
+#include "host/plain_xml_text.h"
 #include "host/report_settings.h"
 #include "host/same_file.h"
 #include "host/staged_file.h"
@@ -24,6 +27,12 @@ bool names_codeplug_file(std::string path) {
 }
 
 std::string or_standard_output(const std::string& output) { return output.empty() ? "-" : output; }
+
+// A codeplug file by its name's ending, else a scrambled XML file; within a
+// library_session.
+Codeplug read_either_codeplug(const std::string& path) {
+    return names_codeplug_file(path) ? read_codeplug_file(path) : ImportXmlFile(path);
+}
 
 }  // namespace
 
@@ -67,8 +76,7 @@ void RunReport(const ReportRequest& request) {
     std::string html;
     {
         library_session library;
-        Codeplug codeplug =
-            names_codeplug_file(request.input) ? read_codeplug_file(request.input) : ImportXmlFile(request.input);
+        Codeplug codeplug = read_either_codeplug(request.input);
         html = CreateReport(codeplug, request.templatePath, request.language);
     }
     WriteOutput(target, html);
@@ -77,4 +85,36 @@ void RunReport(const ReportRequest& request) {
 void RunGenerate(int channels, const std::string& output, bool force) {
     output_target target = ResolveOutputTarget(or_standard_output(output), force);
     WriteOutput(target, WriteCodeplugJson(GenerateRealisticCodeplug(channels)));
+}
+
+int RunDiff(const DiffRequest& request) {
+    const std::optional<Language> language = FindDiffLanguage(request.language);
+    if (!language) throw CommandError("no language \"" + request.language + "\" for diff; use English or German");
+    const std::string output = or_standard_output(request.output);
+    RefuseOutputOverInputs(output, {{"the first codeplug", request.before}, {"the second codeplug", request.after}});
+    output_target target = ResolveOutputTarget(output, request.force);
+    Codeplug before, after;
+    {
+        library_session library;
+        before = read_either_codeplug(request.before);
+        after = read_either_codeplug(request.after);
+    }
+    const std::vector<difference> differences = DiffCodeplugs(before, after);
+    diff_wording words(*language, request.tableNames);
+    const diff_sources sources{request.before, request.after};
+    if (request.format == "json")
+        WriteOutput(target, DiffAsJson(differences, words, sources));
+    else if (request.format == "html")
+        WriteOutput(target, DiffAsHtml(differences, words, sources, after));
+    else
+        WriteOutput(target, DiffAsText(differences, words));
+    return differences.empty() ? 0 : 1;
+}
+
+void RunPack(const std::string& plainFile, const std::string& output, bool force) {
+    RefuseOutputOverInputs(output, {{"the plain XML file", plainFile}});
+    output_target target = ResolveOutputTarget(output, force);
+    const std::u16string text = DecodePlainXml(ReadPlainXmlInput(plainFile), plainFile);
+    library_session library;
+    ExportXmlFile(ImportXmlText(text, target, plainFile), target, plainFile);
 }

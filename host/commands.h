@@ -39,3 +39,29 @@ void RunGenerate(int channels, const std::string& output, bool force);
 // in German, all written into `out`. Uses settings.reg as the registry
 // unless XMLXSL_REGISTRY is set.
 void RunDemo(const std::string& samples, const std::string& out, bool force);
+
+struct DiffRequest {
+    // Each a codeplug file (*.json) or a scrambled XML file, as for report.
+    std::string before;
+    std::string after;
+    // "text", "json" or "html".
+    std::string format = "text";
+    // "English" or "German" (also "Deutsch"), in any case.
+    std::string language = "English";
+    // Blocks and fields by their table names rather than display names.
+    bool tableNames = false;
+    // Empty or "-" for the standard output.
+    std::string output;
+    bool force = false;
+};
+// Writes every difference between the two codeplugs (codeplug_diff.h) in
+// the format asked for (diff_report.h); returns 0 when they are equal and 1
+// when they differ.
+int RunDiff(const DiffRequest& request);
+
+// Writes a plain XML text, as show prints it and in the encoding that its
+// declaration names (plain_xml_text.h), into a scrambled XML file: the text
+// is imported through the library and the codeplug exported again, so that
+// the file is what an export writes. Nothing is written for a text that is
+// not a codeplug.
+void RunPack(const std::string& plainFile, const std::string& output, bool force);

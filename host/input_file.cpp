@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "host/command_error.h"
+#include "host/scrambling.h"
 #include "platform/file.h"
 
 namespace {
@@ -13,9 +14,6 @@ namespace {
 // As much as the first bytes are looked at: blanks beyond it make a file of
 // no known kind.
 constexpr UINT kLookAhead = 4096;
-// The scrambled file's key (interface/scramble.h), which the program knows as
-// a fact of the file format rather than through the library.
-constexpr unsigned char kScramblingKey = 0xD4;
 
 enum class input_kind { codeplug_file, scrambled_xml, plain_xml, unknown };
 
@@ -53,10 +51,20 @@ void refuse_other_kinds(const std::string& path, std::string_view head, input_ki
                            ": not a codeplug file: it does not begin with \"{\"; it may be damaged, or another "
                            "kind of file");
     }
+    if (expected == input_kind::plain_xml) {
+        if (found == input_kind::scrambled_xml)
+            throw CommandError(path + ": a scrambled XML file already, not plain XML text; show prints its text");
+        if (found == input_kind::codeplug_file)
+            throw CommandError(path + ": a codeplug file (JSON), not plain XML text; export it to get a scrambled "
+                                      "XML file");
+        throw CommandError(path + ": not plain XML text: it does not begin with \"<\"; it may be damaged, or "
+                                  "another kind of file");
+    }
     if (found == input_kind::codeplug_file)
         throw CommandError(path + ": a codeplug file (JSON), not a scrambled XML file; export it to get one");
     if (found == input_kind::plain_xml)
-        throw CommandError(path + ": plain XML text, not a scrambled XML file as export writes them");
+        throw CommandError(path +
+                           ": plain XML text, not a scrambled XML file as export writes them; pack it to get one");
     throw CommandError(path +
                        ": not a scrambled XML file: its first bytes are no XML text, scrambled or plain; it may be "
                        "damaged, or another kind of file");
@@ -102,13 +110,11 @@ std::string read_head(CFile& file, const std::string& path) {
     return head;
 }
 
-}  // namespace
-
-std::string ReadCodeplugInput(const std::string& path) {
+std::string read_whole_input(const std::string& path, input_kind expected) {
     CFile file;
     open_input(file, path);
     std::string content = read_head(file, path);
-    refuse_other_kinds(path, content, input_kind::codeplug_file);
+    refuse_other_kinds(path, content, expected);
     try {
         ReadRestAndClose(file, content);
     } catch (const CFileException& error) {
@@ -116,6 +122,12 @@ std::string ReadCodeplugInput(const std::string& path) {
     }
     return content;
 }
+
+}  // namespace
+
+std::string ReadCodeplugInput(const std::string& path) { return read_whole_input(path, input_kind::codeplug_file); }
+
+std::string ReadPlainXmlInput(const std::string& path) { return read_whole_input(path, input_kind::plain_xml); }
 
 std::uint64_t CheckXmlInput(const std::string& path) {
     CFile file;

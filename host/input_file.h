@@ -18,6 +18,10 @@
 // The whole content of a codeplug file.
 std::string ReadCodeplugInput(const std::string& path);
 
+// The whole content of a plain XML file, as show prints them: after blanks
+// and an optional UTF-8 byte order mark it begins with "<".
+std::string ReadPlainXmlInput(const std::string& path);
+
 // Checks a scrambled XML file that the library then opens itself (its own
 // failure would only say that a file cannot be opened) and returns its size
 // in bytes.

@@ -14,6 +14,7 @@
 #include "host/input_file.h"
 #include "host/memory_codeplug.h"
 #include "host/report_settings.h"
+#include "host/scrambling.h"
 #include "host/staged_file.h"
 #include "host/status_text.h"
 #include "interface/xmlxsl.h"
@@ -116,6 +117,43 @@ bool means_no_memory(DWORD status) {
                        (status ? ": " + NameStatus(*status) : std::string()) + "; close other programs and try again");
 }
 
+// Imports the scrambled XML file `file`, of `size` bytes, which messages call
+// `shown`; a refusal of the library starts with `refusal`.
+Codeplug import_named(const std::string& file, const std::string& shown, std::uint64_t size,
+                      const std::string& refusal) {
+    try {
+        com_ptr<MemoryCodeplug> object = MemoryCodeplug::Create();
+        DWORD status = XMLXSL_XML2CP(file.c_str(), object.get());
+        xml_file_hold read(object.get());
+        if (means_no_memory(status)) fail_for_memory(shown, size, status);
+        if (!IsLibrarySuccess(status)) throw CommandError(refusal + ": " + DescribeStatus(status));
+        return object->codeplug();
+    } catch (const std::bad_alloc&) {
+        fail_for_memory(shown, size, std::nullopt);
+    }
+}
+
+// XML text narrowed to the ANSI code page, as the library reads and writes
+// it; `subject` names the text in a refusal.
+std::string narrowed_xml(std::u16string_view text, const std::string& subject) {
+    std::string narrow;
+    switch (try_to_ansi_xml(text.data(), text.size(), narrow)) {
+        case xml_narrowing::converted:
+            return narrow;
+        case xml_narrowing::lone_surrogate:
+            throw CommandError(subject + " holds half a character (a lone surrogate), which no code page can "
+                                         "write; the codeplug may be damaged");
+        case xml_narrowing::nul_character:
+            throw CommandError(subject + " holds the character U+0000, which no XML text may hold; the codeplug "
+                                         "may be damaged");
+        case xml_narrowing::outside_text:
+            break;
+    }
+    throw CommandError(subject + " holds a character that code page " + std::to_string(GetACP()) +
+                       " lacks in a name or a comment, where no reference can stand for it; set XMLXSL_ACP to a "
+                       "code page that has it");
+}
+
 }  // namespace
 
 library_session::library_session() {
@@ -137,39 +175,21 @@ void ExportXmlFile(const Codeplug& codeplug, const output_target& target, const 
 }
 
 Codeplug ImportXmlFile(const std::string& file) {
-    const std::uint64_t size = CheckXmlInput(file);
-    try {
-        com_ptr<MemoryCodeplug> object = MemoryCodeplug::Create();
-        DWORD status = XMLXSL_XML2CP(file.c_str(), object.get());
-        xml_file_hold read(object.get());
-        if (means_no_memory(status)) fail_for_memory(file, size, status);
-        if (!IsLibrarySuccess(status)) throw CommandError("cannot import " + file + ": " + DescribeStatus(status));
-        return object->codeplug();
-    } catch (const std::bad_alloc&) {
-        fail_for_memory(file, size, std::nullopt);
-    }
+    return import_named(file, file, CheckXmlInput(file), "cannot import " + file);
+}
+
+Codeplug ImportXmlText(std::u16string_view text, const output_target& beside, const std::string& source) {
+    std::string scrambled = Scrambled(narrowed_xml(text, source));
+    unique_staged_file scratch(beside);
+    scratch.write(scrambled);
+    return import_named(scratch.temporaryPath(), source, scrambled.size(), source + " is not a codeplug");
 }
 
 std::string LatestXmlText() {
     unique_bstr text;
     if (DWORD status = XMLXSL_WriteXML(text.put(), 1); !IsServerSuccess(static_cast<HRESULT>(status)))
         throw CommandError("cannot take the XML text: " + DescribeStatus(status));
-    std::string narrow;
-    switch (try_to_ansi_xml(text.get(), text.length(), narrow)) {
-        case xml_narrowing::converted:
-            return narrow;
-        case xml_narrowing::lone_surrogate:
-            throw CommandError("the XML text holds half a character (a lone surrogate), which no code page can "
-                               "write; the codeplug may be damaged");
-        case xml_narrowing::nul_character:
-            throw CommandError("the XML text holds the character U+0000, which no XML text may hold; the codeplug "
-                               "may be damaged");
-        case xml_narrowing::outside_text:
-            break;
-    }
-    throw CommandError("the XML text holds a character that code page " + std::to_string(GetACP()) +
-                       " lacks in a name or a comment, where no reference can stand for it; set XMLXSL_ACP to a "
-                       "code page that has it");
+    return narrowed_xml({text.get(), text.length()}, "the XML text");
 }
 
 std::string CreateReport(const Codeplug& codeplug, const std::string& templatePath, const std::string& language) {

@@ -6,6 +6,7 @@
 // file and tells the status: its name, what it means and what to do.
 
 #include <string>
+#include <string_view>
 
 #include "host/codeplug_model.h"
 #include "host/output_target.h"
@@ -31,6 +32,14 @@ void ExportXmlFile(const Codeplug& codeplug, const output_target& target, const 
 // library's document holds its XML. Running out of memory is told as "not
 // enough memory to read FILE (SIZE)".
 Codeplug ImportXmlFile(const std::string& file);
+
+// Imports XML text through the library, which reads only scrambled XML
+// files: the text, narrowed to the ANSI code page (a character that the page
+// lacks as a character reference), is scrambled into a staging file beside
+// `beside` (unique_staged_file), which goes again before the call returns.
+// `source` names the text in messages: "plain.xml is not a codeplug:
+// DOCSERVER_E_NOTFOUND (0x80040403): ...".
+Codeplug ImportXmlText(std::u16string_view text, const output_target& beside, const std::string& source);
 
 // The XML text of the document that the library holds, the latest
 // conversion's, with a declaration that names the ANSI code page, as bytes in

@@ -75,6 +75,9 @@ int main(int argc, char** argv) {
         "through, a file with several names in place, a device, FIFO or /dev/stdout directly; a read-only\n"
         "file needs --force. An interrupted command leaves no temporary file and ends with 128 + the signal.");
     std::function<void()> command;
+    // What the command ends with on success and on failure: diff tells that
+    // the codeplugs differ with 1, and so a failure with 2, as diff(1) does.
+    int succeeded = 0, failed = kFailed;
 
     std::string codeplugFile, xmlFile, output;
     std::string samples = XMLXSL_SAMPLES_DIR, out = "out/demo";
@@ -98,6 +101,41 @@ int main(int argc, char** argv) {
     CLI::App* showCommand = app.add_subcommand("show", "Print the plain XML text of a scrambled XML file");
     showCommand->add_option("FILE.xml", xmlFile, "The scrambled XML file to read")->required();
     showCommand->callback([&] { command = [&] { RunShow(xmlFile); }; });
+
+    CLI::App* packCommand =
+        app.add_subcommand("pack", "Write a plain XML text, as show prints it, into a scrambled XML file");
+    packCommand->footer(
+        "The text is read in the encoding that its XML declaration names (UTF-8 without one), imported through\n"
+        "the library and exported again: the file is what an export of that codeplug writes. A text that is\n"
+        "not in the encoding it declares, or not a codeplug, is refused and nothing is written.");
+    packCommand->add_option("PLAIN.xml", xmlFile, "The plain XML text to read")->required();
+    packCommand->add_option("-o,--output", output, "The scrambled XML file to write (- for the standard output)")
+        ->required();
+    packCommand->add_flag("--force", force, kForceHelp);
+    packCommand->callback([&] { command = [&] { RunPack(xmlFile, output, force); }; });
+
+    DiffRequest diff;
+    CLI::App* diffCommand = app.add_subcommand("diff", "Compare two codeplugs field by field");
+    diffCommand->footer(
+        "Every difference in the layout's order: the block, the item by position and alias, the field by its\n"
+        "display name, the value before and after. An inserted or removed channel, zone or member is one\n"
+        "insertion or removal. Exit status 0 when the codeplugs are equal, 1 when they differ, 2 for an error.");
+    diffCommand->add_option("A", diff.before, "The codeplug before: a codeplug file (*.json) or a scrambled XML file")
+        ->required();
+    diffCommand->add_option("B", diff.after, "The codeplug after, of either kind")->required();
+    diffCommand->add_option("--format", diff.format, "text (one line a difference), json, or html (a change sheet)")
+        ->check(CLI::IsMember({"text", "json", "html"}))
+        ->capture_default_str();
+    diffCommand->add_option("--language", diff.language, "The language of the names: English or German")
+        ->check(CLI::IsMember({"English", "German", "Deutsch"}, CLI::ignore_case))
+        ->capture_default_str();
+    diffCommand->add_flag("--names", diff.tableNames, "Name blocks and fields by their table names (CP_RXFREQ)");
+    diffCommand->add_option("-o,--output", diff.output, "The file to write (default, or -: the standard output)");
+    diffCommand->add_flag("--force", diff.force, kForceHelp);
+    diffCommand->callback([&] {
+        failed = kUsage;
+        command = [&] { succeeded = RunDiff(diff); };
+    });
 
     CLI::App* reportCommand = app.add_subcommand("report", "Write the HTML report of a codeplug");
     reportCommand->footer(
@@ -152,5 +190,5 @@ int main(int argc, char** argv) {
     }
     int result = run_reporting_failure(command);
     CoUninitialize();
-    return result;
+    return result == 0 ? succeeded : failed;
 }

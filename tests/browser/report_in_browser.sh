@@ -21,14 +21,8 @@ set -euo pipefail
 
 xmlxsl=$1 samples=$2 out=$3 language=$4 template=${5:-report.xsl}
 name=${template%.xsl}
-chromium=/usr/bin/chromium
-if [ ! -x "$chromium" ]; then
-  # CI sets XMLXSL_REQUIRE_BROWSER: there a missing browser is a fault of the
-  # set-up, not a reason to skip.
-  echo "$chromium is not installed (scripts/install-deps test installs it)"
-  [ -n "${XMLXSL_REQUIRE_BROWSER:-}" ] && exit 1
-  exit 77
-fi
+source "$(dirname "$0")/browser.sh"
+require_chromium
 
 mkdir -p "$out"
 # A copy of its own: the library opens the template share-exclusive, as the
@@ -45,22 +39,9 @@ printed="$out/$name-$language.txt"
 log="$out/chromium-$name-$language.log"
 rm -f "$html" "$dom" "$screenshot" "$pdf" "$printed"
 
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
-
 XMLXSL_REGISTRY="$samples/settings.reg" \
   "$xmlxsl" report "$samples/radio.json" --template "$samples/$template" --language "$language" -o "$html"
 
-profile=$(mktemp -d)
-trap 'rm -rf "$profile"' EXIT
-browse() {
-  timeout 120 "$chromium" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$profile" --hide-scrollbars "$@" "file://$html" 2>>"$log"
-}
 : >"$log"
 browse --dump-dom >"$dom"
 browse --screenshot="$screenshot" --window-size=1240,1754 >/dev/null
@@ -73,8 +54,6 @@ browse --no-pdf-header-footer --print-to-pdf="$pdf" >/dev/null
 # row or a dealer block is found whatever the serialiser put between tags.
 page=$(tr '\r\n' '  ' <"$dom" | sed -e 's/[[:space:]]*<br>[[:space:]]*/<br>/g')
 
-# Text as the DOM serialiser writes it inside an element.
-as_dom_text() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g'; }
 contains() { grep -qF -- "$1" <<<"$page"; }
 
 # The channels: the ALIAS rows of CP_BLOCK's items, in channel order.
@@ -137,15 +116,8 @@ page_label=$(resource_text PAGE) of_label=$(resource_text PGOF)
 model=$(field_value RI_MODELNUM) serial=$(field_value RI_SERIALNUM)
 pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
 [ "${pages:-0}" -ge 2 ] || fail "the printed report has ${pages:-no} pages"
-for ((number = 1; number <= ${pages:-0}; number++)); do
-  text=$(awk -v page="$number" 'BEGIN { RS = "\f" } NR == page' "$printed" | tr -s ' ')
-  for expected in "$model" "$serial_label $serial" "$title" "$page_label $number $of_label $pages"; do
-    grep -qF -- "$expected" <<<"$text" || fail "printed page $number does not show \"$expected\""
-  done
-done
-if grep -nE '&#?[A-Za-z0-9]+;|\^[A-Z0-9_]{4}\^' "$printed" >"$out/stray-$name-$language.txt"; then
-  fail "the printed report shows an entity or a caret tag: $(head -n 3 "$out/stray-$name-$language.txt")"
-fi
+check_page_frames "$printed" "${pages:-0}" "$model" "$serial_label $serial" "$title" "$page_label" "$of_label"
+refuse_stray_markup "$printed" "$out/stray-$name-$language.txt"
 
 # A name of 16 characters without a blank stays inside its cell: the report
 # of a copy whose first channel (and its zone member) has such a name, laid

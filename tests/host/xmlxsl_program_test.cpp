@@ -8,8 +8,11 @@
 #include <map>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "host/codeplug_generator.h"
 #include "host/codeplug_json.h"
+#include "platform/ansi.h"
 #include "platform/file.h"
 #include "tests/support/temp_folder.h"
 
@@ -117,6 +120,76 @@ TEST_F(XmlxslProgram, RefusesACommandLineOrCodePageItCannotUseInOneLine) {
     EXPECT_FALSE(fs::exists(file("new.json")));
 }
 
+FieldRow& first_channel_row(Codeplug& codeplug, LONG id) {
+    for (FieldRow& row : std::get<EntryBlock>(codeplug.blocks[field::CP_BLOCK]).items.at(0))
+        if (row.id == id) return row;
+    throw std::out_of_range("no such field");
+}
+
+std::string ascii(const std::u16string& text) { return {text.begin(), text.end()}; }
+
+// Exit status 0, 1 or 2 as diff(1) has it; a codeplug file and the XML file
+// exported from it are one codeplug.
+TEST_F(XmlxslProgram, DiffTellsWhetherTwoCodeplugsDifferByItsExitStatus) {
+    ASSERT_EQ(run("export radio.json radio.xml").status, 0);
+    Outcome equal = run("diff radio.json radio.xml");
+    EXPECT_EQ(equal.status, 0);
+    EXPECT_EQ(equal.out + equal.err, "");
+
+    Codeplug changed = ReadCodeplugJson(ReadFileBytes(file("radio.json")), "radio.json");
+    FieldRow& frequency = first_channel_row(changed, field::CP_RXFREQ);
+    const std::string old = ascii(frequency.value);
+    frequency.value = u"469.99000";
+    WriteFileBytes(file("changed.json"), WriteCodeplugJson(changed));
+    Outcome text = run("diff radio.xml changed.json");
+    EXPECT_EQ(text.status, 1) << text.err;
+    EXPECT_EQ(text.out, "Channel parameters, channel 1 \"" + ascii(first_channel_row(changed, field::ALIAS).value) +
+                            "\": Receive frequency: \"" + old + "\" -> \"469.99000\"\n");
+
+    Outcome json = run("diff radio.json changed.json --format json --language german");
+    EXPECT_EQ(json.status, 1);
+    const auto document = nlohmann::json::parse(json.out);
+    EXPECT_EQ(document["differences"].size(), 1u);
+    EXPECT_EQ(document["differences"][0]["field"]["name"], "Empfangsfrequenz");
+
+    EXPECT_EQ(run("diff radio.json changed.json --format html -o sheet.html").status, 1);
+    EXPECT_TRUE(ReadFileBytes(file("sheet.html")).starts_with("<!DOCTYPE html>"));
+
+    Outcome missing = run("diff radio.json missing.json -o out.txt");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "xmlxsl: missing.json: no such file\n");
+    EXPECT_FALSE(fs::exists(file("out.txt")));
+    EXPECT_EQ(run("diff radio.json changed.json --format pdf").status, 2);
+}
+
+// What show prints, and the same text saved as UTF-8 with the characters
+// that the code page lacks written out, pack into the file that show read.
+TEST_F(XmlxslProgram, PacksWhatShowPrintsIntoTheSameFile) {
+    Codeplug named = GenerateRealisticCodeplug(300);
+    first_channel_row(named, field::ALIAS).value = u"\u0141\u00F3d\u017A Stra\u00DFe";
+    WriteFileBytes(file("named.json"), WriteCodeplugJson(named));
+    fs::copy_file(fs::path(XMLXSL_SOURCE_DIR) / "samples" / "radio.json", work / "sample.json");
+    for (const std::string name : {"sample", "named"}) {
+        ASSERT_EQ(run("export " + name + ".json " + name + ".xml").status, 0);
+        Outcome shown = run("show " + name + ".xml");
+        ASSERT_EQ(shown.status, 0);
+        WriteFileBytes(file(name + "-plain.xml"), shown.out);
+        Outcome packed = run("pack " + name + "-plain.xml -o " + name + "-packed.xml");
+        ASSERT_EQ(packed.status, 0) << packed.err;
+        EXPECT_EQ(packed.out + packed.err, "");
+        EXPECT_EQ(ReadFileBytes(file(name + "-packed.xml")), ReadFileBytes(file(name + ".xml"))) << name;
+    }
+
+    std::string utf8;
+    ASSERT_TRUE(try_to_utf8(to_wide(run("show named.xml").out), utf8, ill_formed::refuse));
+    utf8.replace(utf8.find("windows-1252"), 12, "UTF-8");
+    for (std::size_t at; (at = utf8.find("&#x141;")) != std::string::npos;) utf8.replace(at, 7, "\xC5\x81");
+    for (std::size_t at; (at = utf8.find("&#x17A;")) != std::string::npos;) utf8.replace(at, 7, "\xC5\xBA");
+    WriteFileBytes(file("utf8.xml"), utf8);
+    ASSERT_EQ(run("pack utf8.xml -o utf8-packed.xml").status, 0);
+    EXPECT_EQ(ReadFileBytes(file("utf8-packed.xml")), ReadFileBytes(file("named.xml")));
+}
+
 struct BadInput {
     const char* name;
     std::string arguments;
@@ -197,12 +270,26 @@ const BadInput kBadInputs[] = {
      "damaged, or not a codeplug file; restore the file from a copy, or export it again",
      "bad.xml", scrambled("<?xml version=\"1.0\"?>\n<TORVALE_CODEPLUG>")},
     {"ImportOfPlainXml", "import plain.xml -o keep.json",
-     "plain.xml: plain XML text, not a scrambled XML file as export writes them", "plain.xml",
+     "plain.xml: plain XML text, not a scrambled XML file as export writes them; pack it to get one", "plain.xml",
      "<?xml version=\"1.0\"?>\n<TORVALE_CODEPLUG/>"},
     {"ImportOfZeroBytes", "import zeros.xml -o keep.json",
      "zeros.xml: not a scrambled XML file: its first bytes are no XML text, scrambled or plain; it may be damaged, "
      "or another kind of file",
      "zeros.xml", std::string(4096, '\0')},
+    {"PackOfATextThatIsNoCodeplug", "pack plain.xml -o keep.xml",
+     "plain.xml is not a codeplug: DOCSERVER_E_NOTFOUND (0x80040403): the XML document lacks an element that every "
+     "codeplug has: it may be damaged, or not a codeplug file; restore the file from a copy, or export it again",
+     "plain.xml", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<TORVALE_CODEPLUG VERSION=\"1.0\"/>"},
+    {"PackOfMalformedText", "pack plain.xml -o keep.xml",
+     "plain.xml is not a codeplug: DOCSERVER_E_MALFORMED (0x80040404): the file is not well-formed XML: it may be "
+     "damaged, or not a codeplug file; restore the file from a copy, or export it again",
+     "plain.xml", "<TORVALE_CODEPLUG>"},
+    {"PackOfTextInAnotherEncoding", "pack plain.xml -o keep.xml",
+     "plain.xml: line 1 is not UTF-8 text, as its declaration says; save the file in UTF-8, or declare the "
+     "encoding it is saved in",
+     "plain.xml", "<TORVALE_CODEPLUG>Stra\xDF" "e</TORVALE_CODEPLUG>"},
+    {"PackOfAScrambledFile", "pack radio.xml -o keep.xml",
+     "radio.xml: a scrambled XML file already, not plain XML text; show prints its text"},
     {"ReportInAnUnknownLanguage",
      "report radio.json --template samples/report.xsl -o keep.html --language Klingon --registry "
      "samples/settings.reg",
