@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "host/command_error.h"
-#include "host/scrambling.h"
+#include "interface/scramble.h"
 #include "platform/file.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include "host/input_file.h"
 #include "host/memory_codeplug.h"
 #include "host/report_settings.h"
-#include "host/scrambling.h"
 #include "host/staged_file.h"
 #include "host/status_text.h"
+#include "interface/scramble.h"
 #include "interface/xmlxsl.h"
 #include "platform/ansi.h"
 #include "platform/codepage.h"
@@ -179,7 +179,8 @@ Codeplug ImportXmlFile(const std::string& file) {
 }
 
 Codeplug ImportXmlText(std::u16string_view text, const output_target& beside, const std::string& source) {
-    std::string scrambled = Scrambled(narrowed_xml(text, source));
+    std::string scrambled = narrowed_xml(text, source);
+    ScrambleText(scrambled);
     unique_staged_file scratch(beside);
     scratch.write(scrambled);
     return import_named(scratch.temporaryPath(), source, scrambled.size(), source + " is not a codeplug");

@@ -100,8 +100,12 @@ std::u16string DecodePlainXml(std::string_view bytes, const std::string& path) {
         std::u16string ignored;
         const std::size_t high = first_byte_above_ascii(text);
         if (high < text.size() && try_from_utf8(text, ignored, ill_formed::refuse))
+            // Text of the declared page can form UTF-8 by chance ("ß€" does),
+            // so the line tells both ways out.
             throw CommandError(path + ": line " + std::to_string(line_of(text, high)) +
-                               " holds UTF-8 text, but its declaration says " + name + advice);
+                               " reads as UTF-8 text, but its declaration says " + name +
+                               "; if the file is UTF-8, declare encoding=\"UTF-8\"; if it is " + name +
+                               ", save it as UTF-8 and declare that");
     }
 
     std::u16string decoded;

@@ -13,4 +13,7 @@
 constexpr unsigned char kScramblingKey = 0xD4;
 
 // Scrambles or unscrambles in place; applying it twice restores the text.
-void ScrambleText(std::string& text) noexcept;
+// Kept in the header: the program writes and recognises these files too.
+inline void ScrambleText(std::string& text) noexcept {
+    for (char& byte : text) byte = static_cast<char>(static_cast<unsigned char>(byte) ^ kScramblingKey);
+}

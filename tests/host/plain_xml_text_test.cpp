@@ -33,7 +33,8 @@ const PlainCase kCases[] = {
     {"Utf8WithByteOrderMark", "\xEF\xBB\xBF<A>\xC5\x81</A>", u"<A>\u0141</A>"},
     {"SingleQuotes", "<?xml version='1.0' encoding='Shift_JIS'?><A>\x82\xA0</A>", u"<A>\u3042</A>"},
     {"Utf8UnderAWindowsDeclaration", declared("windows-1252") + kUtf8Saved, u"",
-     "line 3 holds UTF-8 text, but its declaration says windows-1252" + kSaveIn},
+     "line 3 reads as UTF-8 text, but its declaration says windows-1252; if the file is UTF-8, declare "
+     "encoding=\"UTF-8\"; if it is windows-1252, save it as UTF-8 and declare that"},
     {"ByteOrderMarkUnderAWindowsDeclaration", "\xEF\xBB\xBF" + declared("windows-1252") + "<A/>", u"",
      "begins with a UTF-8 byte order mark, but its declaration says windows-1252" + kSaveIn},
     {"Windows1252UnderAUtf8Declaration", declared("UTF-8") + "<A>\n\xDF</A>", u"",

@@ -1,5 +1,0 @@
-#include "interface/scramble.h"
-
-void ScrambleText(std::string& text) noexcept {
-    for (char& byte : text) byte = static_cast<char>(static_cast<unsigned char>(byte) ^ kScramblingKey);
-}
