@@ -5,7 +5,7 @@
 #   make test  installs what the tests need as well, builds, runs every test
 JOBS ?= 2
 
-.PHONY: all demo test test-sanitize check-memory bench fuzz clean
+.PHONY: all demo test test-sanitize check-memory bench fuzz clean package-build install package check-install
 
 all: demo
 
@@ -90,5 +90,27 @@ $(FUZZERS:%=fuzz-%): fuzz-%: fuzz-build
 	  || { tail -n 60 build-fuzz/$*.log; exit 1; }
 	@grep '^Done' build-fuzz/$*.log
 
+# The installation, optimised and laid out as Debian lays out a library
+# (lib/<arch>/), from the package preset's tree build-package/:
+#   make install PREFIX=DIR  installs it under DIR (default /usr/local)
+#   make package             makes the three Debian packages in build-package/
+#   make check-install       checks a temporary installation, the example
+#                            built against it alone, and the packages
+PREFIX ?= /usr/local
+
+package-build:
+	@scripts/install-deps package
+	@$(call configure,package)
+	@cmake --build build-package -j $(JOBS)
+
+install: package-build
+	cmake --install build-package --prefix $(PREFIX)
+
+package: package-build
+	cd build-package && cpack -G DEB
+
+check-install: package-build
+	scripts/check-install build-package
+
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz out
+	rm -rf build build-sanitize build-bench build-fuzz build-package out

@@ -5,6 +5,40 @@
 // back as text. Every operation returns a server status, which succeeds
 // when its top bit is clear and its low 16 bits are 0x0400 (IsServerSuccess
 // in codeplug/status.h).
+//
+// A host may stand its own server in for the built-in one (libdocserver.so):
+// it registers a class factory for CLSID_DocumentServer
+// (docserver/docserver.h) with CoRegisterClassObject and CLSCTX_INPROC_SERVER
+// before XMLXSL_Open, on the same thread. What the library then relies on:
+//
+// - Creation: XMLXSL_Open asks the factory for IClassFactory, then calls
+//   CreateInstance(nullptr, IID_IDocumentServer, &object) once. It keeps
+//   that one reference until XMLXSL_Close, which calls Reset and then
+//   Release; exceptions from those two are swallowed.
+// - Results: a status that fails the test above ends the conversion and
+//   reaches the host unchanged as the exported function's status (one that
+//   would read as the library's success, 0x00040700, as 0x80040706). A C++
+//   exception from any other operation ends it with 0x80040706, or
+//   0x80040716 for std::bad_alloc.
+// - Each conversion first calls Reset and then Initialize, which must
+//   succeed before anything else. Export then calls NewDocument,
+//   CreateElement, SetAttribute, SetText and AppendIndent, and finally
+//   GetXML(text, 1); import calls LoadXML, then FindElement, GetChildCount,
+//   GetChild, GetText and GetAttribute. The document is left in the server
+//   after success (XMLXSL_WriteXML reads it); after a failed export the
+//   library calls Reset.
+// - Strings: a BSTR argument stays the library's; a BSTR stored through an
+//   out argument becomes the library's, which frees it with SysFreeString.
+//   A null BSTR is an empty text.
+// - Node handles: any 32-bit values but 0, which names the document
+//   (CreateElement: the new element becomes the root) or the root element
+//   (FindElement); the library only stores them and hands them back.
+// - The text of GetXML is XML 1.0 that the library writes to the file as it
+//   stands, narrowed to the ANSI code page, characters the page lacks as
+//   character references; a character outside text and attribute values
+//   that the page lacks fails the export with 0x80040706.
+// - The reserved entries are never called; the built-in server answers
+//   them with E_NOTIMPL.
 
 #include "platform/com.h"
 #include "platform/oleauto.h"
@@ -14,9 +48,14 @@ struct IDocumentServer : IUnknown {
     virtual HRESULT Reserved2() = 0;
     virtual HRESULT Reserved3() = 0;
     virtual HRESULT Reserved4() = 0;
+    // Readies the server for a document; called after every Reset.
     virtual HRESULT Initialize() = 0;
+    // Discards the document; its result is not looked at.
     virtual HRESULT Reset() = 0;
+    // Starts an empty document (export only).
     virtual HRESULT NewDocument() = 0;
+    // The whole document as text; export passes option 1, XMLXSL_WriteXML
+    // its caller's option unchanged.
     virtual HRESULT GetXML(BSTR* text, LONG option) = 0;
     // Parent 0 is the document itself: the new element becomes the root.
     virtual HRESULT CreateElement(ULONG parent, ULONG* node, BSTR name) = 0;
@@ -24,14 +63,19 @@ struct IDocumentServer : IUnknown {
     virtual HRESULT SetText(ULONG node, BSTR text) = 0;
     // Appends the line break and indentation that start a line at depth.
     virtual HRESULT AppendIndent(ULONG node, LONG depth) = 0;
+    // Replaces the document by the parse of text.
     virtual HRESULT LoadXML(BSTR text) = 0;
     // The index-th (from 0) child element of parent with that name; parent 0
-    // is the root element.
+    // is the root element. Fails when there is none.
     virtual HRESULT FindElement(ULONG parent, LONG index, ULONG* node, BSTR name) = 0;
+    // Child elements only: text and white space do not count.
     virtual HRESULT GetChildCount(ULONG node, LONG* count) = 0;
+    // The index-th (from 0) child element in document order.
     virtual HRESULT GetChild(ULONG node, LONG index, ULONG* child) = 0;
     virtual HRESULT Reserved5() = 0;
+    // The element's text content.
     virtual HRESULT GetText(ULONG node, BSTR* text) = 0;
+    // One attribute's value; fails when the element has no such attribute.
     virtual HRESULT GetAttribute(ULONG node, BSTR name, BSTR* value) = 0;
 
 protected:

@@ -3,34 +3,61 @@
 // The library's status codes, laid out like COM HRESULTs of the interface
 // facility: 0x00040700 is success, failures are 0x800407xx. Results of the
 // document server, the codeplug object and the resource manager are passed
-// through unchanged, so a status can also be one of theirs.
+// through unchanged, so a status can also be one of theirs. A report whose
+// registry read fails gives 0x80040000 OR the registry's result (0x80040002:
+// no key for the language; 0x80040001: a value missing).
 
 #include "platform/wintypes.h"
 
+// Success.
 constexpr DWORD XMLXSL_S_OK = 0x00040700;
+// The library is not open (XMLXSL_Open).
 constexpr DWORD XMLXSL_E_NOTOPEN = 0x80040701;
+// The document server cannot be created (COM not initialised on the thread, or no server).
 constexpr DWORD XMLXSL_E_SERVER = 0x80040702;
+// A file cannot be opened: missing, a folder, no access, or locked by another opener.
 constexpr DWORD XMLXSL_E_FILEOPEN = 0x80040703;
+// No open XML file for that codeplug object.
 constexpr DWORD XMLXSL_E_HANDLE = 0x80040704;
+// A file error while reading or writing an XML file (a full disk, say).
 constexpr DWORD XMLXSL_E_FILEIO = 0x80040705;
+// An exception came out of a conversion, or the XML holds a character the code page cannot write.
 constexpr DWORD XMLXSL_E_CONVERT = 0x80040706;
+// An exception came out of the report generator.
 constexpr DWORD XMLXSL_E_REPORT = 0x80040707;
+// A block variant is not of its kind's array shape.
 constexpr DWORD XMLXSL_E_BLOCKSHAPE = 0x80040708;
+// A cell of a block cannot be read, has the wrong type, or holds U+0000 or a lone surrogate.
 constexpr DWORD XMLXSL_E_GETELEMENT = 0x80040709;
+// A cell of a block cannot be stored.
 constexpr DWORD XMLXSL_E_PUTELEMENT = 0x8004070A;
+// A block kind other than TYPE, ENTRY or LIST.
 constexpr DWORD XMLXSL_E_BLOCKKIND = 0x8004070B;
+// A lower bound of a block's array cannot be read.
 constexpr DWORD XMLXSL_E_LBOUND = 0x8004070C;
+// An upper bound of a block's array cannot be read.
 constexpr DWORD XMLXSL_E_UBOUND = 0x8004070D;
+// A field id outside 1 to 470 in a block.
 constexpr DWORD XMLXSL_E_FIELDID = 0x8004070E;
+// A block's array cannot be created.
 constexpr DWORD XMLXSL_E_ARRAYCREATE = 0x8004070F;
+// The codeplug object threw from SetBlock.
 constexpr DWORD XMLXSL_E_SETBLOCK = 0x80040710;
+// The codeplug object threw from GetBlock.
 constexpr DWORD XMLXSL_E_GETBLOCK = 0x80040711;
+// A line of the resource string file has a key but no value.
 constexpr DWORD XMLXSL_E_RESOURCELINE = 0x80040712;
+// A resource string is missing, or the template translation failed.
 constexpr DWORD XMLXSL_E_RESOURCE = 0x80040713;
+// A template tag between carets is not four characters long.
 constexpr DWORD XMLXSL_E_TAGLENGTH = 0x80040714;
+// An uneven number of carets, or a template path without a folder.
 constexpr DWORD XMLXSL_E_FORMAT = 0x80040715;
+// Out of memory, a template that would grow by more than 4 MiB, or an unexpected exception in a report.
 constexpr DWORD XMLXSL_E_MEMORY = 0x80040716;
+// A transformation's product lacks its closing tag.
 constexpr DWORD XMLXSL_E_PRODUCT = 0x80040717;
+// A read error in a text file.
 constexpr DWORD XMLXSL_E_READ = 0x80040718;
 
 // Each status space has a success test of its own, and in every one a status

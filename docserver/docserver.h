@@ -1,10 +1,13 @@
 #pragma once
 
 // The built-in document server: the identifiers a host or the library
-// creates it with, and every status that its operations return.
+// creates it with, and every status that its operations return. The
+// identifiers are defined in libdocserver.so (CMake: xmlxsl::docserver;
+// pkg-config: add -ldocserver); codeplug/idocumentserver.h says what a
+// server of the host's own, registered under CLSID_DocumentServer, must do.
 //
 // A server status succeeds exactly when its low 16 bits are 0x0400
-// (IsServerSuccess in codeplug/idocumentserver.h), and every failure is
+// (IsServerSuccess in codeplug/status.h), and every failure is
 // negative, so a caller may test either way. Besides the statuses below,
 // the COM plumbing answers with the standard results: QueryInterface gives
 // E_POINTER or E_NOINTERFACE, the reserved entries E_NOTIMPL, and the class

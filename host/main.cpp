@@ -14,13 +14,11 @@
 #include "host/command_error.h"
 #include "host/commands.h"
 #include "host/interruption.h"
+#include "host/sample_folder.h"
 #include "platform/codepage.h"
 #include "platform/com.h"
 #include "platform/environment.h"
 
-#ifndef XMLXSL_SAMPLES_DIR
-#define XMLXSL_SAMPLES_DIR "samples"
-#endif
 #ifndef XMLXSL_VERSION
 #define XMLXSL_VERSION "unknown"
 #endif
@@ -80,7 +78,7 @@ int main(int argc, char** argv) {
     int succeeded = 0, failed = kFailed;
 
     std::string codeplugFile, xmlFile, output;
-    std::string samples = XMLXSL_SAMPLES_DIR, out = "out/demo";
+    std::string samples = InstalledSampleFolder(), out = "out/demo";
     ReportRequest report;
     int channels = 0;
     bool force = false;

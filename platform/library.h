@@ -2,6 +2,8 @@
 
 // Loading a shared library as a Windows host loads a DLL.
 
+#include <string>
+
 #include "platform/export.h"
 #include "platform/wintypes.h"
 
@@ -20,6 +22,13 @@ WIN32_EXPORT FARPROC GetProcAddress(HMODULE module, LPCSTR procName) noexcept;
 // TRUE once the reference is dropped (the last one unloads); FALSE for a
 // null module or when the system refuses.
 WIN32_EXPORT BOOL FreeLibrary(HMODULE module) noexcept;
+// Windows semantics: the file of a loaded module, or of the running program
+// for a null module, as the system found it (the program's path is absolute
+// and its links resolved). Returns the length without the terminator; when
+// that does not fit in nSize characters the name is cut to nSize - 1 and
+// terminated, and the result is nSize with ERROR_INSUFFICIENT_BUFFER as the
+// last error. 0 with the last error set when the name cannot be had.
+WIN32_EXPORT DWORD GetModuleFileNameA(HMODULE module, LPSTR lpFilename, DWORD nSize) noexcept;
 
 }  // extern "C"
 
@@ -27,3 +36,7 @@ WIN32_EXPORT BOOL FreeLibrary(HMODULE module) noexcept;
 // serves functions and data alike on Windows; this one avoids a cast).
 // Null as GetProcAddress gives it.
 WIN32_EXPORT void* GetDataAddress(HMODULE module, LPCSTR symbolName) noexcept;
+
+// GetModuleFileNameA's name whole, whatever its length; empty when it
+// cannot be had. Throws std::bad_alloc.
+WIN32_EXPORT std::string ModuleFileName(HMODULE module);

@@ -9,6 +9,31 @@
 // a valid variant (VT_EMPTY will do); after a failure it is VT_EMPTY. When it
 // cannot be cleared (a type VariantClear does not know) it stays untouched
 // and that failure is returned, ahead of every other but a null out pointer.
+//
+// Replacing them. A report asks for a display name and a shown value of
+// every field (XMLXSL_CreateHTML; file export asks for nothing), and
+// libxmlxsl.so reaches both through the dynamic linker, which takes the
+// first definition in the process's global scope: a program's own comes
+// before libresourcemanager.so's. So a
+// host that wants its own names or texts defines either or both in its
+// program, extern "C" and with this header included, so that the definition
+// is exported (default visibility) even under -fvisibility=hidden. Linking
+// libxmlxsl.so exports them from the program by itself; a program that only
+// loads the library with LoadLibraryA must export them on its own
+// (-rdynamic, or CMake's ENABLE_EXPORTS). A definition from a shared
+// library takes effect only if that library comes before
+// libresourcemanager.so in load order. What the library does with the
+// answers:
+//
+// - GetFieldName(id, language, name): name arrives VT_EMPTY and is the
+//   library's, which clears it. A failure, or a success that leaves no
+//   VT_BSTR, shows the field's table name ("RC_MICGAIN") instead.
+// - TranslateChoice(id, english, value, language, text): english holds
+//   "English", value the field's value; both are the library's. text
+//   arrives VT_EMPTY. A failure ends the report with that result, unchanged;
+//   a success without a VT_BSTR in text shows the value as it is.
+// - Characters that XML forbids (controls other than tab, line feed and
+//   carriage return; U+FFFE, U+FFFF) in either answer show as U+FFFD.
 
 #include "platform/export.h"
 #include "platform/oleauto.h"
