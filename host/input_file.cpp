@@ -117,6 +117,29 @@ std::string ReadCodeplugInput(const std::string& path) {
     return content;
 }
 
+std::string ReadCsvInput(const std::string& path) {
+    CFile file;
+    open_input(file, path);
+    std::string content = read_head(file, path);
+    if (content.empty()) throw CommandError(path + ": the file is empty");
+    switch (kind_of(content)) {
+        case input_kind::codeplug_file:
+            throw CommandError(path + ": a codeplug file (JSON), not a channel list (CSV); give the CSV first, then the "
+                                      "codeplug");
+        case input_kind::scrambled_xml:
+            throw CommandError(path + ": a scrambled XML file, not a channel list (CSV); give the CSV first, then the "
+                                      "codeplug");
+        default:
+            break;
+    }
+    try {
+        ReadRestAndClose(file, content);
+    } catch (const CFileException& error) {
+        fail_to_read(path, error);
+    }
+    return content;
+}
+
 std::uint64_t CheckXmlInput(const std::string& path) {
     CFile file;
     open_input(file, path);
