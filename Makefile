@@ -53,12 +53,14 @@ check-memory:
 	  exit $$status
 
 # Times export, import and report at about 1,000, 10,000 and 100,000 fields
-# in an optimised build, beside xmllint and xsltproc on the same text.
+# in an optimised build, beside xmllint and xsltproc on the same text, then
+# the program's tools (channels, check) beside an import.
 bench:
 	@scripts/install-deps bench
 	@$(call configure,bench)
-	@cmake --build build-bench -j $(JOBS) --target conversion_bench
+	@cmake --build build-bench -j $(JOBS) --target conversion_bench tools_bench
 	build-bench/bin/conversion_bench
+	build-bench/bin/tools_bench
 
 # Builds the libFuzzer targets with clang++ (every target of that build
 # instrumented) and runs each for FUZZ_SECONDS from its seeds in fuzz/corpus/.

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/library_timing.h"
 #include "host/codeplug_generator.h"
 #include "host/memory_codeplug.h"
 #include "interface/xmlxsl.h"
@@ -36,27 +37,9 @@ namespace fs = std::filesystem;
 
 const fs::path kSamples = XMLXSL_SAMPLES_DIR;
 
-template <typename Work>
-double best_milliseconds(int runs, Work work) {
-    double best = 1e300;
-    for (int run = 0; run < runs; ++run) {
-        auto start = Clock::now();
-        if (!work()) {
-            std::fprintf(stderr, "a benchmarked step failed\n");
-            std::exit(1);
-        }
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
-
 bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 void write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::uintptr_t handle_of(MemoryCodeplug* codeplug) {
-    return reinterpret_cast<std::uintptr_t>(static_cast<ICodeplug*>(codeplug));
-}
 
 // The library's own text steps run in a program of their own (see
 // text_work.cpp): this one loads the library, which holds them too.

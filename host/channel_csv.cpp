@@ -133,8 +133,6 @@ private:
     std::string guarded_;
 };
 
-// ---- reading ----
-
 enum class column_role { channel, zones, field };
 
 struct csv_column {
@@ -434,8 +432,12 @@ Codeplug ReplaceChannels(const Codeplug& codeplug, std::string_view csv) {
         items.push_back(std::move(channel.rows));
     }
 
-    Codeplug replaced = codeplug;
-    renumber(replaced, codeplug, oldChannels, newIndexOf, items.size());
-    std::get<EntryBlock>(replaced.blocks.at(field::CP_BLOCK)).items = std::move(items);
+    // Every block but the old channel list, which would only be thrown away.
+    const std::size_t newCount = items.size();
+    Codeplug replaced;
+    for (const auto& [id, block] : codeplug.blocks)
+        if (id != field::CP_BLOCK) replaced.blocks.emplace(id, block);
+    replaced.blocks.emplace(field::CP_BLOCK, EntryBlock{oldChannels.info, std::move(items)});
+    renumber(replaced, codeplug, oldChannels, newIndexOf, newCount);
     return replaced;
 }

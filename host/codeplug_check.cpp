@@ -91,10 +91,15 @@ public:
             if (place.block == field::PA_BLOCK && place.list && !place.item) check_zone(*place.list);
         });
         ForEachChannelReference(codeplug_, [&](const FoundChannelReference& found) { check_reference(found); });
-        std::stable_sort(findings_.begin(), findings_.end(), [](const Finding& a, const Finding& b) {
-            return std::tuple(LayoutPosition(a.place.block), a.place.list, a.place.item) <
-                   std::tuple(LayoutPosition(b.place.block), b.place.list, b.place.item);
-        });
+        // Findings hold the blocks of the layout only, ids below 471.
+        std::array<std::size_t, kFieldNameCount> positions{};
+        for (LONG block = 0; block < kFieldNameCount; ++block)
+            positions[static_cast<std::size_t>(block)] = LayoutPosition(block);
+        auto order = [&](const Finding& f) {
+            return std::tuple(positions[static_cast<std::size_t>(f.place.block)], f.place.list, f.place.item);
+        };
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [&](const Finding& a, const Finding& b) { return order(a) < order(b); });
         return std::move(findings_);
     }
 

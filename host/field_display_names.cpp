@@ -21,7 +21,8 @@ FieldDisplayNames::FieldDisplayNames(const std::string& language) {
         if (status == E_OUTOFMEMORY) throw std::bad_alloc();
         std::string text;
         if (FAILED(status) || name.vt() != VT_BSTR ||
-            !try_to_utf8({name.get()->bstrVal, SysStringLen(name.get()->bstrVal)}, text, ill_formed::replace))
+            !try_to_utf8({name.get()->bstrVal, SysStringLen(name.get()->bstrVal)}, text, ill_formed::replace) ||
+            text.empty())
             text = FieldName(id);
         names_.push_back(std::move(text));
     }

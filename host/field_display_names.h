@@ -17,7 +17,7 @@ public:
     explicit FieldDisplayNames(const std::string& language);
 
     // The display name of an id from 0 to 470; the table name for an id that
-    // the resource manager names not, "field N" for any other id.
+    // the resource manager gives no name for, "field N" for any other id.
     std::string operator()(LONG id) const;
 
 private:
