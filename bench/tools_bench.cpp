@@ -54,9 +54,8 @@ const TimedStep kSteps[] = {
     {"check", [](const Codeplug& codeplug) { return [&codeplug] { return !CheckCodeplug(codeplug).empty(); }; }},
     {"check with its text",
      [](const Codeplug& codeplug) {
-         return [&codeplug] {
-             return !FindingsText("radio.xml", codeplug, CheckCodeplug(codeplug), english()).empty();
-         };
+         return
+             [&codeplug] { return !FindingsText("radio.xml", codeplug, CheckCodeplug(codeplug), english()).empty(); };
      }},
 };
 
@@ -126,15 +125,17 @@ int main() {
     CoUninitialize();
     fs::remove_all(folder);
 
-    std::printf("| step | channels | fields | ms, cached | ms, uncached | ms per 1,000 fields, cached | ms per 1,000 "
-                "fields, uncached | import ms | uncached step / import |\n");
+    std::printf(
+        "| step | channels | fields | ms, cached | ms, uncached | ms per 1,000 fields, cached | ms per 1,000 "
+        "fields, uncached | import ms | uncached step / import |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& row : rows)
         std::printf("| %s | %d | %zu | %.1f | %.1f | %.3f | %.3f | %.1f | %.3f |\n", row.step, row.channels, row.fields,
                     row.cachedMs, row.uncachedMs, per_thousand_fields(row.cachedMs, row.fields),
                     per_thousand_fields(row.uncachedMs, row.fields), row.importMs, row.uncachedMs / row.importMs);
-    std::printf("\nGrowth of the cost per field from %d to %d channels:\n\n| step | cached | uncached |\n|---|---:|---:|\n",
-                kChannelCounts[0], kChannelCounts[1]);
+    std::printf(
+        "\nGrowth of the cost per field from %d to %d channels:\n\n| step | cached | uncached |\n|---|---:|---:|\n",
+        kChannelCounts[0], kChannelCounts[1]);
     const std::size_t steps = std::size(kSteps);
     auto growth = [](double smallMs, std::size_t smallFields, double largeMs, std::size_t largeFields) {
         return per_thousand_fields(largeMs, largeFields) / per_thousand_fields(smallMs, smallFields);
@@ -142,7 +143,8 @@ int main() {
     for (std::size_t at = 0; at < steps; ++at) {
         const Row& small = rows[at];
         const Row& large = rows[steps + at];
-        std::printf("| %s | %.2f | %.2f |\n", small.step, growth(small.cachedMs, small.fields, large.cachedMs, large.fields),
+        std::printf("| %s | %.2f | %.2f |\n", small.step,
+                    growth(small.cachedMs, small.fields, large.cachedMs, large.fields),
                     growth(small.uncachedMs, small.fields, large.uncachedMs, large.fields));
     }
     std::printf("| import (XMLXSL_XML2CP), for comparison | %.2f | |\n",

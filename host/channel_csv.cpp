@@ -21,7 +21,9 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Display names, table names, type codes.
 constexpr std::size_t kHeaderLines = 3;
 // What a spreadsheet may take for the start of a formula, and the guard
-// itself, so that import can tell a guard from a value's own '.
+// itself, so that import can tell a guard from a value's own '. An empty
+// value is the guard alone, since a spreadsheet saves an empty text without
+// the quotes that tell it from a field that is not there.
 constexpr std::string_view kGuarded = "=+-@'\t\r";
 constexpr char kGuard = '\'';
 
@@ -117,7 +119,7 @@ public:
     }
 
     void cell(std::optional<std::string_view> text) {
-        if (!excel_ || !text || text->empty() || kGuarded.find(text->front()) == std::string_view::npos) {
+        if (!excel_ || !text || (!text->empty() && kGuarded.find(text->front()) == std::string_view::npos)) {
             out_.cell(text);
             return;
         }
@@ -188,7 +190,10 @@ void check_widths(const std::vector<CsvRecord>& records, const std::vector<csv_c
 void take_guards_off(std::vector<CsvRecord>& records) {
     for (CsvRecord& record : records)
         for (std::optional<std::string>& cell : record.cells)
-            if (cell && cell->size() > 1 && cell->front() == kGuard && kGuarded.find((*cell)[1]) != std::string::npos)
+            if (cell && *cell == std::string_view(&kGuard, 1))
+                cell->clear();
+            else if (cell && cell->size() > 1 && cell->front() == kGuard &&
+                     kGuarded.find((*cell)[1]) != std::string::npos)
                 cell->erase(0, 1);
 }
 
@@ -367,7 +372,8 @@ void renumber(Codeplug& codeplug, const Codeplug& before, const EntryBlock& oldC
         if (failures++ == 0) failure = problem;
     });
     if (failures > 1)
-        failure += " (and " + std::to_string(failures - 1) + (failures == 2 ? " more such reference)" : " more such references)");
+        failure += " (and " + std::to_string(failures - 1) +
+                   (failures == 2 ? " more such reference)" : " more such references)");
     if (failures > 0) throw ChannelCsvError(failure);
 }
 

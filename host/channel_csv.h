@@ -23,8 +23,10 @@
 //   empty value.
 // - The excel form begins with a byte order mark, and puts a ' before every
 //   cell that begins with =, +, -, @, ', a tab or a carriage return, so that
-//   a spreadsheet takes none for a formula. Its type code line says "excel"
-//   in the channel column, and only then does import take the ' off again.
+//   a spreadsheet takes none for a formula, and writes an empty value as a
+//   ' alone, which a spreadsheet keeps apart from an empty cell. Its type
+//   code line says "excel" in the channel column, and only then does import
+//   take the ' off again.
 
 #include <stdexcept>
 #include <string>

@@ -50,8 +50,7 @@ const TypeRows* info_of(const Block& block) noexcept {
 
 std::span<const ChannelReference> ChannelReferences() noexcept { return kReferences; }
 
-void ForEachChannelReference(const Codeplug& codeplug,
-                             const std::function<void(const FoundChannelReference&)>& visit) {
+void ForEachChannelReference(const Codeplug& codeplug, const std::function<void(const FoundChannelReference&)>& visit) {
     for (const ChannelReference& reference : kReferences) {
         auto found = codeplug.blocks.find(reference.block);
         if (found == codeplug.blocks.end()) continue;

@@ -4,8 +4,8 @@
 #include <array>
 #include <charconv>
 #include <optional>
-#include <tuple>
 #include <span>
+#include <tuple>
 #include <unordered_map>
 #include <variant>
 
@@ -201,7 +201,8 @@ private:
         if (found.reference.kind == channel_reference_kind::count) {
             if (number == channels_) return;
             add(severity::warning, "channel-count", found.place, found.row,
-                (number ? "states " + std::to_string(*number) + " channels" : quoted(found.row.value) + " is no count") +
+                (number ? "states " + std::to_string(*number) + " channels"
+                        : quoted(found.row.value) + " is no count") +
                     "; the channel list holds " + std::to_string(channels_));
             return;
         }

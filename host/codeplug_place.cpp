@@ -114,9 +114,15 @@ std::string OneLineText(const std::u16string& value) {
     shown.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\n': shown += "\\n"; break;
-            case '\r': shown += "\\r"; break;
-            case '\t': shown += "\\t"; break;
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\r':
+                shown += "\\r";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
                     char escaped[8];

@@ -8,8 +8,7 @@
 
 FieldDisplayNames::FieldDisplayNames(const std::string& language) {
     std::u16string wide;
-    if (!try_from_utf8(language, wide, ill_formed::refuse))
-        throw CommandError("the language's name is not UTF-8 text");
+    if (!try_from_utf8(language, wide, ill_formed::refuse)) throw CommandError("the language's name is not UTF-8 text");
     unique_variant languageVariant = make_bstr_variant(wide);
     names_.reserve(kFieldNameCount);
     for (LONG id = 0; id < kFieldNameCount; ++id) {

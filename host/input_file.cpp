@@ -124,11 +124,13 @@ std::string ReadCsvInput(const std::string& path) {
     if (content.empty()) throw CommandError(path + ": the file is empty");
     switch (kind_of(content)) {
         case input_kind::codeplug_file:
-            throw CommandError(path + ": a codeplug file (JSON), not a channel list (CSV); give the CSV first, then the "
-                                      "codeplug");
+            throw CommandError(path +
+                               ": a codeplug file (JSON), not a channel list (CSV); give the CSV first, then the "
+                               "codeplug");
         case input_kind::scrambled_xml:
-            throw CommandError(path + ": a scrambled XML file, not a channel list (CSV); give the CSV first, then the "
-                                      "codeplug");
+            throw CommandError(path +
+                               ": a scrambled XML file, not a channel list (CSV); give the CSV first, then the "
+                               "codeplug");
         default:
             break;
     }

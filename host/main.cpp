@@ -1,6 +1,7 @@
 // The command-line host: drives the library through its exported functions
 // as the radio programming application does. Exit status 0 on success, 1
-// when a command fails, 2 for a command line or setting it cannot use, and
+// when a command fails (check: when it finds an error, and 2 when the file
+// cannot be checked), 2 for a command line or setting it cannot use, and
 // 128 + n when signal n (SIGINT, SIGTERM, SIGHUP) interrupts it; a failure
 // prints one line on the standard error, and for a report the lines that the
 // library added to its error text.
@@ -14,6 +15,7 @@
 #include "host/command_error.h"
 #include "host/commands.h"
 #include "host/interruption.h"
+#include "host/radio_limits.h"
 #include "platform/codepage.h"
 #include "platform/com.h"
 #include "platform/environment.h"
@@ -144,20 +146,23 @@ int main(int argc, char** argv) {
     CLI::App* channelsExport = channelsCommand->add_subcommand("export", "Write the channel list of a codeplug as CSV");
     channelsExport->add_option("FILE", codeplugFile, "A codeplug file (*.json) or a scrambled XML file")->required();
     channelsExport->add_option("-o,--output", output, "The CSV file to write (default, or -: the standard output)");
-    channelsExport->add_option("--language", language, "The language of the first line's display names (English, German)")
+    channelsExport
+        ->add_option("--language", language, "The language of the first line's display names (English, German)")
         ->capture_default_str();
     channelsExport->add_flag("--excel", excel,
-                             "For a spreadsheet: begin with a byte order mark, and put a ' before each cell that "
-                             "begins with =, +, -, @, ', a tab or a carriage return (import takes it off again)");
+                             "For a spreadsheet: begin with a byte order mark, put a ' before each cell that "
+                             "begins with =, +, -, @, ', a tab or a carriage return, and write an empty value as ' "
+                             "(import takes it off again)");
     channelsExport->add_flag("--force", force, kForceHelp);
     channelsExport->callback(
         [&] { command = [&] { RunChannelsExport(codeplugFile, output, language, excel, force); }; });
     CLI::App* channelsImport =
         channelsCommand->add_subcommand("import", "Replace the channel list of a codeplug by a CSV's");
     channelsImport->add_option("CSV", csvFile, "The channel list, as channels export writes it")->required();
-    channelsImport->add_option("FILE", codeplugFile,
-                               "The codeplug whose channel list it replaces: a codeplug file (*.json) or a scrambled "
-                               "XML file")
+    channelsImport
+        ->add_option("FILE", codeplugFile,
+                     "The codeplug whose channel list it replaces: a codeplug file (*.json) or a scrambled "
+                     "XML file")
         ->required();
     channelsImport->add_option("-o,--output", output,
                                "The codeplug to write: a scrambled XML file when the name ends in .xml, else a "
@@ -170,7 +175,9 @@ int main(int argc, char** argv) {
         "Errors: a frequency that is no number or lies outside the radio's band; a zone, scan list or other\n"
         "reference naming a channel that does not exist, and a channel naming a scan list that does not;\n"
         "a channel both receive-only and transmit-only. Warnings: two members of a zone with one alias; an\n"
-        "alias longer than the display shows (16 characters); a value outside a field's documented choices;\n"
+        "alias longer than the display shows (" +
+        std::to_string(kAliasDisplayLength) +
+        " characters); a value outside a field's documented choices;\n"
         "a channel count that is not the number of channels; no band stated.\n"
         "Exit status: 0 when no error is found, 1 when one is, 2 when the file cannot be checked.");
     checkCommand->add_option("FILE", codeplugFile, "A codeplug file (*.json) or a scrambled XML file")->required();

@@ -43,7 +43,7 @@ Codeplug sample() {
 Codeplug hard_codeplug(int channels) {
     static const std::u16string kAliases[] = {
         u"Fire, Rescue", u"\"Tac\" 2", u"Line\nbreak", u"Old\r\nbreak", u" padded ", u"Łódź Straż 🚒",
-        u"=SUM(A1)",     u"-5 dB",     u"'quoted",     u"@home",         u"",         u"\"\"",
+        u"=SUM(A1)",     u"-5 dB",     u"'quoted",     u"@home",        u"",         u"\"\"",
         u"Zürich\ttab"};
     Codeplug codeplug = GenerateRealisticCodeplug(channels);
     std::vector<TypeRows>& items = channels_of(codeplug);
@@ -96,7 +96,8 @@ TEST(WriteChannelCsv, WritesThreeHeaderLinesAndARecordForEachChannel) {
 
 TEST(ReplaceChannels, ReadsWhatASpreadsheetSaves) {
     const std::string saved =
-        "\xEF\xBB\xBF" "Channel,Zones,Receive frequency,Transmit frequency,Receive only,Transmit only,Scan list,Alias\r\n"
+        "\xEF\xBB\xBF"
+        "Channel,Zones,Receive frequency,Transmit frequency,Receive only,Transmit only,Scan list,Alias\r\n"
         "channel,zones,CP_RXFREQ,CP_TXFREQ,CP_RXONLY,CP_TXONLY,CP_SCANLISTINDEX,ALIAS\r\n"
         "\"\",,\"4\",\"4\",\"1\",\"1\",\"2\",\"3\"\r\n"
         "\"1\",\"North #1\",\"451.00000\",\"451.00000\",\"0\",\"0\",\"0\",\"Fire 1\"\r\n"
@@ -131,10 +132,9 @@ TEST(ReplaceChannels, KeepsEveryReferenceOnItsChannelWhenChannelsMove) {
     TypeRows& scanList = std::get<ListBlock>(before.blocks.at(field::SLI_BLOCK)).items[0].info;
     row_of(scanList, field::SLI_DESTXPERSTYPE).value = u"2";
     row_of(scanList, field::SLI_DESTXPERSINDEX).value = u"1";
-    for (auto [block, type, index, channel] : {std::tuple(field::SC_BLOCK, field::SC_EMREVPERSTYPE,
-                                                          field::SC_EMREVPERSINDEX, u"0"),
-                                               std::tuple(field::DR_BLOCK, field::DR_RADINHPERSTYPE,
-                                                          field::DR_RADINHPERSINDEX, u"20")}) {
+    for (auto [block, type, index, channel] :
+         {std::tuple(field::SC_BLOCK, field::SC_EMREVPERSTYPE, field::SC_EMREVPERSINDEX, u"0"),
+          std::tuple(field::DR_BLOCK, field::DR_RADINHPERSTYPE, field::DR_RADINHPERSINDEX, u"20")}) {
         TypeRows& info = std::get<EntryBlock>(before.blocks.at(block)).info;
         row_of(info, type).value = u"0";
         row_of(info, index).value = channel;
@@ -144,11 +144,11 @@ TEST(ReplaceChannels, KeepsEveryReferenceOnItsChannelWhenChannelsMove) {
     std::vector<std::string> lines;
     for (std::size_t at = 0, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(csv.substr(at, end - at));
-    std::swap(lines[3], lines[4]);                              // channels 1 and 2
+    std::swap(lines[3], lines[4]);  // channels 1 and 2
     const std::string fields = lines[5].substr(lines[5].find(',', lines[5].find(',') + 1) + 1);
     const std::string added = ",," + fields.substr(0, fields.rfind(',')) + ",New channel";
-    lines.insert(lines.begin() + 6, {added, added});            // two new channels after channel 3
-    lines.erase(lines.begin() + 11);                            // channel 7
+    lines.insert(lines.begin() + 6, {added, added});  // two new channels after channel 3
+    lines.erase(lines.begin() + 11);                  // channel 7
     std::string edited;
     for (const std::string& line : lines) edited += line + "\r\n";
 
@@ -201,8 +201,9 @@ TEST_P(ReplaceChannelsRefuses, NamingTheLineAndColumn) {
     }
 }
 
-const std::string kNotAChannel = "is not the number of a channel of the codeplug, which has 2; leave the cell empty "
-                                 "to add a channel";
+const std::string kNotAChannel =
+    "is not the number of a channel of the codeplug, which has 2; leave the cell empty "
+    "to add a channel";
 
 const BadCsv kBadCsvs[] = {
     {"ChannelNumberThatIsNoNumber", 4, "x,North #1,451.00000,451.00000,0,0,0,Fire 1",
@@ -250,8 +251,8 @@ INSTANTIATE_TEST_SUITE_P(Cells, ReplaceChannelsRefuses, testing::ValuesIn(kBadCs
 
 TEST(ReadReferenceNumber, ReadsDigitsOnly) {
     const std::pair<std::u16string_view, std::optional<std::size_t>> kValues[] = {
-        {u"0", 0},           {u"007", 7},       {u"999999999", 999999999}, {u"1000000000", std::nullopt},
-        {u"", std::nullopt}, {u"-1", std::nullopt}, {u"+1", std::nullopt},  {u"1 ", std::nullopt},
+        {u"0", 0},           {u"007", 7},           {u"999999999", 999999999}, {u"1000000000", std::nullopt},
+        {u"", std::nullopt}, {u"-1", std::nullopt}, {u"+1", std::nullopt},     {u"1 ", std::nullopt},
     };
     for (auto [value, number] : kValues)
         EXPECT_EQ(ReadReferenceNumber(value), number) << std::string(value.begin(), value.end());

@@ -54,7 +54,8 @@ TEST_P(CheckCodeplugFinds, WhatTheRuleFindsAndNothingElse) {
 
 const CheckCase kCases[] = {
     {"NothingInTheChannelPlan", [](Codeplug&) {}, {}},
-    {"AFrequencyAboveTheBand", [](Codeplug& c) { row_of(channel(c, 1), field::CP_TXFREQ).value = u"470.00001"; },
+    {"AFrequencyAboveTheBand",
+     [](Codeplug& c) { row_of(channel(c, 1), field::CP_TXFREQ).value = u"470.00001"; },
      {"error frequency CP_BLOCK channel 2 \"Fire 2\" CP_TXFREQ"}},
     {"NoFrequencyOnTheBandsEdge", [](Codeplug& c) { row_of(channel(c, 1), field::CP_TXFREQ).value = u"470"; }, {}},
     {"AFrequencyThatIsNoNumber",
@@ -70,7 +71,8 @@ const CheckCase kCases[] = {
          row_of(channel(c, 1), field::CP_TXFREQ).value = u"900.00000";
      },
      {"warning band RI_BLOCK RI_BANDMAXFREQ"}},
-    {"AZoneMemberNamingNoChannel", [](Codeplug& c) { row_of(zone(c, 0).items[1], field::PA_PERSINDEX).value = u"2"; },
+    {"AZoneMemberNamingNoChannel",
+     [](Codeplug& c) { row_of(zone(c, 0).items[1], field::PA_PERSINDEX).value = u"2"; },
      {"error channel-reference PA_BLOCK zone 1 \"North\" member 2 \"Fire 2\" PA_PERSINDEX"}},
     {"NoChannelReferenceOfAnotherPersonalityType",
      [](Codeplug& c) {
@@ -78,7 +80,8 @@ const CheckCase kCases[] = {
          row_of(zone(c, 0).items[1], field::PA_PERSINDEX).value = u"2";
      },
      {}},
-    {"AChannelNamingNoScanList", [](Codeplug& c) { row_of(channel(c, 0), field::CP_SCANLISTINDEX).value = u"1"; },
+    {"AChannelNamingNoScanList",
+     [](Codeplug& c) { row_of(channel(c, 0), field::CP_SCANLISTINDEX).value = u"1"; },
      {"error scan-list-reference CP_BLOCK channel 1 \"Fire 1\" CP_SCANLISTINDEX"}},
     {"AReceiveAndTransmitOnlyChannel",
      [](Codeplug& c) {
@@ -87,7 +90,8 @@ const CheckCase kCases[] = {
          row_of(channel(c, 1), field::CP_RXONLY).value = u"1";
      },
      {"error receive-transmit CP_BLOCK channel 1 \"Fire 1\" CP_TXONLY"}},
-    {"AnAliasTwiceInAZone", [](Codeplug& c) { row_of(zone(c, 0).items[1], field::ALIAS).value = u"Fire 1"; },
+    {"AnAliasTwiceInAZone",
+     [](Codeplug& c) { row_of(zone(c, 0).items[1], field::ALIAS).value = u"Fire 1"; },
      {"warning duplicate-alias PA_BLOCK zone 1 \"North\" member 2 \"Fire 1\" ALIAS"}},
     {"NoDuplicateAcrossZones",
      [](Codeplug& c) {
@@ -95,10 +99,12 @@ const CheckCase kCases[] = {
          row_of(zone(c, 1).info, field::PA_ZONEALIAS).value = u"South";
      },
      {}},
-    {"AnAliasLongerThanTheDisplay", [](Codeplug& c) { row_of(channel(c, 0), field::ALIAS).value = u"Seventeen chars!!"; },
+    {"AnAliasLongerThanTheDisplay",
+     [](Codeplug& c) { row_of(channel(c, 0), field::ALIAS).value = u"Seventeen chars!!"; },
      {"warning alias-length CP_BLOCK channel 1 \"Seventeen chars!!\" ALIAS"}},
     {"NoLongAliasOfSixteenCharactersWithAnEmoji",
-     [](Codeplug& c) { row_of(zone(c, 0).info, field::PA_ZONEALIAS).value = u"Fifteen chars \U0001F692!"; }, {}},
+     [](Codeplug& c) { row_of(zone(c, 0).info, field::PA_ZONEALIAS).value = u"Fifteen chars \U0001F692!"; },
+     {}},
     {"AValueOutsideTheDocumentedChoices",
      [](Codeplug& c) {
          row_of(channel(c, 1), field::CP_RXONLY).value = u"2";
@@ -122,11 +128,12 @@ TEST(CheckCodeplug, GivesFindingsInTheLayoutsOrder) {
     row_of(zone(codeplug, 0).items[0], field::PA_PERSINDEX).value = u"9";
     row_of(channel(codeplug, 1), field::ALIAS).value = u"A name too long to show";
     std::get<EntryBlock>(codeplug.blocks.at(field::RI_BLOCK)).info.clear();
-    EXPECT_EQ(described(codeplug), (std::vector<std::string>{
-                                       "warning band RI_BLOCK RI_BANDMINFREQ",
-                                       "warning alias-length CP_BLOCK channel 2 \"A name too long to show\" ALIAS",
-                                       "error channel-reference PA_BLOCK zone 1 \"North\" member 1 \"Fire 1\" PA_PERSINDEX",
-                                   }));
+    EXPECT_EQ(described(codeplug),
+              (std::vector<std::string>{
+                  "warning band RI_BLOCK RI_BANDMINFREQ",
+                  "warning alias-length CP_BLOCK channel 2 \"A name too long to show\" ALIAS",
+                  "error channel-reference PA_BLOCK zone 1 \"North\" member 1 \"Fire 1\" PA_PERSINDEX",
+              }));
 }
 
 }  // namespace

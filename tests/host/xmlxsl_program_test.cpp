@@ -140,8 +140,9 @@ TEST_F(XmlxslProgram, ChecksACodeplugAndTellsByItsExitStatus) {
     fs::copy_file(fs::path(XMLXSL_SOURCE_DIR) / "samples" / "radio.json", work / "sample.json");
     Outcome sample = run("check sample.json");
     EXPECT_EQ(sample.status, 1);
-    const char* const kTransmitOutside = "Transmit frequency: %s MHz lies outside the radio's band, 450.00000 to "
-                                         "470.00000 MHz\n";
+    const char* const kTransmitOutside =
+        "Transmit frequency: %s MHz lies outside the radio's band, 450.00000 to "
+        "470.00000 MHz\n";
     auto outside = [&](const char* channel, const char* megahertz) {
         char line[256];
         std::snprintf(line, sizeof line, kTransmitOutside, megahertz);
