@@ -54,13 +54,14 @@ check-memory:
 
 # Times export, import and report at about 1,000, 10,000 and 100,000 fields
 # in an optimised build, beside xmllint and xsltproc on the same text; then
-# diff of 1,000 and 10,000 channels beside an import.
+# the program's tools (diff, channels, check) beside an import.
 bench:
 	@scripts/install-deps bench
 	@$(call configure,bench)
-	@cmake --build build-bench -j $(JOBS) --target conversion_bench diff_bench
+	@cmake --build build-bench -j $(JOBS) --target conversion_bench diff_bench tools_bench
 	build-bench/bin/conversion_bench
 	build-bench/bin/diff_bench
+	build-bench/bin/tools_bench
 
 # Builds the libFuzzer targets with clang++ (every target of that build
 # instrumented) and runs each for FUZZ_SECONDS from its seeds in fuzz/corpus/.

@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -36,17 +35,6 @@ std::string member(const std::string& place, std::string_view key) {
 }
 
 std::string element(const std::string& place, std::size_t index) { return place + "[" + std::to_string(index) + "]"; }
-
-std::optional<LONG> field_id_named(std::string_view name) {
-    static const std::unordered_map<std::string_view, LONG> ids = [] {
-        std::unordered_map<std::string_view, LONG> byName;
-        for (LONG id = kFirstFieldId; id <= kLastFieldId; ++id) byName.emplace(FieldName(id), id);
-        return byName;
-    }();
-    auto found = ids.find(name);
-    if (found == ids.end()) return std::nullopt;
-    return found->second;
-}
 
 std::optional<std::int64_t> integer_of(const json& value) {
     if (value.is_number_unsigned()) {
@@ -160,7 +148,7 @@ private:
         Codeplug codeplug;
         for (const auto& [name, value] : blocks.items()) {
             std::string place = member("blocks", name);
-            std::optional<LONG> id = field_id_named(name);
+            std::optional<LONG> id = FindFieldId(name);
             std::optional<BlockKind> kind = id ? FindBlockKind(*id) : std::nullopt;
             if (!kind) fail(place, "unknown block");
             codeplug.blocks.emplace(*id, readBlock(value, *kind, place));
@@ -241,7 +229,7 @@ private:
             fail(place, "a row names its field by \"field\" or by \"id\", not both");
         if (field != row.end()) {
             if (!field->is_string()) fail(member(place, "field"), "a field name must be a string");
-            std::optional<LONG> named = field_id_named(field->get<std::string>());
+            std::optional<LONG> named = FindFieldId(field->get<std::string>());
             if (!named) fail(member(place, "field"), "unknown field name \"" + field->get<std::string>() + "\"");
             read.id = *named;
         } else if (id != row.end()) {

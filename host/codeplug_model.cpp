@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/exception_status.h"
@@ -248,6 +249,17 @@ std::optional<BlockKind> FindBlockKind(LONG fieldId) noexcept {
         for (const BlockLayout& layout : region.blocks)
             if (layout.fieldId == fieldId) return layout.kind;
     return std::nullopt;
+}
+
+std::optional<LONG> FindFieldId(std::string_view name) {
+    static const std::unordered_map<std::string_view, LONG> ids = [] {
+        std::unordered_map<std::string_view, LONG> byName;
+        for (LONG id = kFirstFieldId; id <= kLastFieldId; ++id) byName.emplace(FieldName(id), id);
+        return byName;
+    }();
+    auto found = ids.find(name);
+    if (found == ids.end()) return std::nullopt;
+    return found->second;
 }
 
 std::size_t CountFields(const Codeplug& codeplug) noexcept {

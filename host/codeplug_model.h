@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -60,6 +61,10 @@ BlockKind KindOf(const Block& block) noexcept;
 // The kind that the codeplug layout gives a block id; none for an id that
 // names no block of either region.
 std::optional<BlockKind> FindBlockKind(LONG fieldId) noexcept;
+
+// The id of a table name of the ids 1 to 470 ("CP_RXFREQ"); nothing for any
+// other text.
+std::optional<LONG> FindFieldId(std::string_view name);
 
 // The number of field rows in every info part and every item of every block.
 std::size_t CountFields(const Codeplug& codeplug) noexcept;

@@ -4,6 +4,9 @@
 #include <cctype>
 #include <vector>
 
+#include "host/channel_csv.h"
+#include "host/check_report.h"
+#include "host/codeplug_check.h"
 #include "host/codeplug_diff.h"
 #include "host/codeplug_generator.h"
 #include "host/codeplug_json.h"
@@ -21,9 +24,18 @@ namespace {
 
 Codeplug read_codeplug_file(const std::string& path) { return ReadCodeplugJson(ReadCodeplugInput(path), path); }
 
-bool names_codeplug_file(std::string path) {
+bool name_ends_with(std::string path, std::string_view ending) {
     std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return std::tolower(c); });
-    return path.ends_with(".json");
+    return path.ends_with(ending);
+}
+
+bool names_codeplug_file(const std::string& path) { return name_ends_with(path, ".json"); }
+
+// A codeplug file, or a scrambled XML file read through the library.
+Codeplug read_codeplug_input(const std::string& path) {
+    if (names_codeplug_file(path)) return read_codeplug_file(path);
+    library_session library;
+    return ImportXmlFile(path);
 }
 
 std::string or_standard_output(const std::string& output) { return output.empty() ? "-" : output; }
@@ -80,6 +92,50 @@ void RunReport(const ReportRequest& request) {
         html = CreateReport(codeplug, request.templatePath, request.language);
     }
     WriteOutput(target, html);
+}
+
+void RunChannelsExport(const std::string& input, const std::string& output, const std::string& language, bool excel,
+                       bool force) {
+    RefuseOutputOverInputs(or_standard_output(output), {{"the codeplug", input}});
+    output_target target = ResolveOutputTarget(or_standard_output(output), force);
+    FieldDisplayNames names(language);
+    Codeplug codeplug = read_codeplug_input(input);
+    std::string csv;
+    try {
+        csv = WriteChannelCsv(codeplug, names, excel);
+    } catch (const ChannelCsvError& error) {
+        throw CommandError(input + ": " + error.what());
+    }
+    WriteOutput(target, csv);
+}
+
+void RunChannelsImport(const std::string& csv, const std::string& input, const std::string& output, bool force) {
+    const std::string written = or_standard_output(output);
+    RefuseOutputOverInputs(written, {{"the channel list", csv}, {"the codeplug", input}});
+    output_target target = ResolveOutputTarget(written, force);
+    std::string text = ReadCsvInput(csv);
+    Codeplug codeplug = read_codeplug_input(input);
+    try {
+        codeplug = ReplaceChannels(codeplug, text);
+    } catch (const ChannelCsvError& error) {
+        throw CommandError(csv + ": " + error.what());
+    }
+    if (!name_ends_with(written, ".xml")) {
+        WriteOutput(target, WriteCodeplugJson(codeplug));
+        return;
+    }
+    library_session library;
+    ExportXmlFile(codeplug, target, input);
+}
+
+int RunCheck(const std::string& input, const std::string& language, const std::string& format) {
+    RefuseOutputOverInputs("-", {{"the codeplug", input}});
+    FieldDisplayNames names(language);
+    Codeplug codeplug = read_codeplug_input(input);
+    std::vector<Finding> findings = CheckCodeplug(codeplug);
+    WriteOutput(ResolveOutputTarget("-", false), format == "json" ? FindingsJson(input, codeplug, findings, names)
+                                                                  : FindingsText(input, codeplug, findings, names));
+    return HasErrors(findings) ? 1 : 0;
 }
 
 void RunGenerate(int channels, const std::string& output, bool force) {

@@ -30,6 +30,25 @@ struct ReportRequest {
 };
 void RunReport(const ReportRequest& request);
 
+// The channel list of a codeplug (a codeplug file, recognised by its name's
+// ending ".json", or a scrambled XML file) as CSV (channel_csv.h), with the
+// display names of `language` (UTF-8). An empty output means the standard
+// output.
+void RunChannelsExport(const std::string& input, const std::string& output, const std::string& language, bool excel,
+                       bool force);
+
+// The codeplug (a codeplug file or a scrambled XML file) with the CSV's
+// channel list, written as a scrambled XML file when the output's name ends
+// in ".xml", else as a codeplug file. An empty output means the standard
+// output.
+void RunChannelsImport(const std::string& csv, const std::string& input, const std::string& output, bool force);
+
+// Prints the findings of codeplug_check.h about a codeplug file or a
+// scrambled XML file, as text or as JSON (`format`); the fields' display
+// names are `language`'s. Returns 1 when an error is found, else 0; throws
+// as every command does when the file cannot be checked.
+int RunCheck(const std::string& input, const std::string& language, const std::string& format);
+
 // An empty output means the standard output.
 void RunGenerate(int channels, const std::string& output, bool force);
 

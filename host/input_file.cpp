@@ -110,16 +110,20 @@ std::string read_head(CFile& file, const std::string& path) {
     return head;
 }
 
-std::string read_whole_input(const std::string& path, input_kind expected) {
-    CFile file;
-    open_input(file, path);
-    std::string content = read_head(file, path);
-    refuse_other_kinds(path, content, expected);
+void read_rest(CFile& file, const std::string& path, std::string& content) {
     try {
         ReadRestAndClose(file, content);
     } catch (const CFileException& error) {
         fail_to_read(path, error);
     }
+}
+
+std::string read_whole_input(const std::string& path, input_kind expected) {
+    CFile file;
+    open_input(file, path);
+    std::string content = read_head(file, path);
+    refuse_other_kinds(path, content, expected);
+    read_rest(file, path, content);
     return content;
 }
 
@@ -128,6 +132,27 @@ std::string read_whole_input(const std::string& path, input_kind expected) {
 std::string ReadCodeplugInput(const std::string& path) { return read_whole_input(path, input_kind::codeplug_file); }
 
 std::string ReadPlainXmlInput(const std::string& path) { return read_whole_input(path, input_kind::plain_xml); }
+
+std::string ReadCsvInput(const std::string& path) {
+    CFile file;
+    open_input(file, path);
+    std::string content = read_head(file, path);
+    if (content.empty()) throw CommandError(path + ": the file is empty");
+    switch (kind_of(content)) {
+        case input_kind::codeplug_file:
+            throw CommandError(path +
+                               ": a codeplug file (JSON), not a channel list (CSV); give the CSV first, then the "
+                               "codeplug");
+        case input_kind::scrambled_xml:
+            throw CommandError(path +
+                               ": a scrambled XML file, not a channel list (CSV); give the CSV first, then the "
+                               "codeplug");
+        default:
+            break;
+    }
+    read_rest(file, path, content);
+    return content;
+}
 
 std::uint64_t CheckXmlInput(const std::string& path) {
     CFile file;

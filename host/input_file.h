@@ -22,6 +22,10 @@ std::string ReadCodeplugInput(const std::string& path);
 // and an optional UTF-8 byte order mark it begins with "<".
 std::string ReadPlainXmlInput(const std::string& path);
 
+// The whole content of a CSV file. A codeplug file or a scrambled XML file
+// is refused, as given in the CSV's place.
+std::string ReadCsvInput(const std::string& path);
+
 // Checks a scrambled XML file that the library then opens itself (its own
 // failure would only say that a file cannot be opened) and returns its size
 // in bytes.

@@ -1,6 +1,7 @@
 // The command-line host: drives the library through its exported functions
 // as the radio programming application does. Exit status 0 on success, 1
-// when a command fails, 2 for a command line or setting it cannot use, and
+// when a command fails (check: when it finds an error, and 2 when the file
+// cannot be checked), 2 for a command line or setting it cannot use, and
 // 128 + n when signal n (SIGINT, SIGTERM, SIGHUP) interrupts it; a failure
 // prints one line on the standard error, and for a report the lines that the
 // library added to its error text.
@@ -14,6 +15,7 @@
 #include "host/command_error.h"
 #include "host/commands.h"
 #include "host/interruption.h"
+#include "host/radio_limits.h"
 #include "host/sample_folder.h"
 #include "platform/codepage.h"
 #include "platform/com.h"
@@ -30,7 +32,8 @@ constexpr int kUsage = 2;
 
 constexpr char kForceHelp[] = "Write the output even when it is a read-only file";
 
-int run_reporting_failure(const std::function<void()>& command) {
+// `failed` is the exit status of a command that fails.
+int run_reporting_failure(const std::function<void()>& command, int failed) {
     try {
         command();
         return 0;
@@ -45,7 +48,7 @@ int run_reporting_failure(const std::function<void()>& command) {
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "xmlxsl: %s\n", failure.what());
     }
-    return kFailed;
+    return failed;
 }
 
 // The platform takes 1252 for a page it does not support; the program says so
@@ -74,10 +77,13 @@ int main(int argc, char** argv) {
         "file needs --force. An interrupted command leaves no temporary file and ends with 128 + the signal.");
     std::function<void()> command;
     // What the command ends with on success and on failure: diff tells that
-    // the codeplugs differ with 1, and so a failure with 2, as diff(1) does.
+    // the codeplugs differ with 1 and check that it found an error, and so a
+    // failure with 2, as diff(1) does.
     int succeeded = 0, failed = kFailed;
 
-    std::string codeplugFile, xmlFile, output;
+    std::string codeplugFile, xmlFile, csvFile, output;
+    std::string language = "English", format = "text";
+    bool excel = false;
     std::string samples = InstalledSampleFolder(), out = "out/demo";
     ReportRequest report;
     int channels = 0;
@@ -162,6 +168,64 @@ int main(int argc, char** argv) {
     demoCommand->add_flag("--force", force, kForceHelp);
     demoCommand->callback([&] { command = [&] { RunDemo(samples, out, force); }; });
 
+    CLI::App* channelsCommand =
+        app.add_subcommand("channels", "Move a codeplug's channel list to a spreadsheet (CSV) and back");
+    channelsCommand->require_subcommand(1);
+    channelsCommand->footer(
+        "The CSV (RFC 4180, UTF-8) has three header lines, display names, table names and type codes, then a\n"
+        "record for each channel: its number, the zones that hold it (\"Zone North #3\"), and a cell for each\n"
+        "field, exactly as the codeplug holds it. An unquoted empty cell is a field the channel does not hold,\n"
+        "\"\" an empty value. Import takes the channels in the CSV's order: a record with an empty number adds a\n"
+        "channel, a channel without a record is removed, and every zone, scan list and other reference to a\n"
+        "channel is renumbered to name the same channel; one that cannot is refused, and nothing is written.");
+    CLI::App* channelsExport = channelsCommand->add_subcommand("export", "Write the channel list of a codeplug as CSV");
+    channelsExport->add_option("FILE", codeplugFile, "A codeplug file (*.json) or a scrambled XML file")->required();
+    channelsExport->add_option("-o,--output", output, "The CSV file to write (default, or -: the standard output)");
+    channelsExport
+        ->add_option("--language", language, "The language of the first line's display names (English, German)")
+        ->capture_default_str();
+    channelsExport->add_flag("--excel", excel,
+                             "For a spreadsheet: begin with a byte order mark, put a ' before each cell that "
+                             "begins with =, +, -, @, ', a tab or a carriage return, and write an empty value as ' "
+                             "(import takes it off again)");
+    channelsExport->add_flag("--force", force, kForceHelp);
+    channelsExport->callback(
+        [&] { command = [&] { RunChannelsExport(codeplugFile, output, language, excel, force); }; });
+    CLI::App* channelsImport =
+        channelsCommand->add_subcommand("import", "Replace the channel list of a codeplug by a CSV's");
+    channelsImport->add_option("CSV", csvFile, "The channel list, as channels export writes it")->required();
+    channelsImport
+        ->add_option("FILE", codeplugFile,
+                     "The codeplug whose channel list it replaces: a codeplug file (*.json) or a scrambled "
+                     "XML file")
+        ->required();
+    channelsImport->add_option("-o,--output", output,
+                               "The codeplug to write: a scrambled XML file when the name ends in .xml, else a "
+                               "codeplug file (default, or -: the standard output)");
+    channelsImport->add_flag("--force", force, kForceHelp);
+    channelsImport->callback([&] { command = [&] { RunChannelsImport(csvFile, codeplugFile, output, force); }; });
+
+    CLI::App* checkCommand = app.add_subcommand("check", "Check a codeplug before it goes into a radio");
+    checkCommand->footer(
+        "Errors: a frequency that is no number or lies outside the radio's band; a zone, scan list or other\n"
+        "reference naming a channel that does not exist, and a channel naming a scan list that does not;\n"
+        "a channel both receive-only and transmit-only. Warnings: two members of a zone with one alias; an\n"
+        "alias longer than the display shows (" +
+        std::to_string(kAliasDisplayLength) +
+        " characters); a value outside a field's documented choices;\n"
+        "a channel count that is not the number of channels; no band stated.\n"
+        "Exit status: 0 when no error is found, 1 when one is, 2 when the file cannot be checked.");
+    checkCommand->add_option("FILE", codeplugFile, "A codeplug file (*.json) or a scrambled XML file")->required();
+    checkCommand->add_option("--language", language, "The language of the fields' display names (English, German)")
+        ->capture_default_str();
+    checkCommand->add_option("--format", format, "text: a line for each finding; json: one document for scripts")
+        ->check(CLI::IsMember({"text", "json"}))
+        ->capture_default_str();
+    checkCommand->callback([&] {
+        failed = kUsage;
+        command = [&] { succeeded = RunCheck(codeplugFile, language, format); };
+    });
+
     CLI::App* generateCommand = app.add_subcommand("generate", "Write a realistic codeplug file of any size");
     generateCommand->add_option("--channels", channels, "The number of channels")
         ->required()
@@ -186,7 +250,7 @@ int main(int argc, char** argv) {
         std::fputs("xmlxsl: COM cannot be initialised on this thread\n", stderr);
         return kFailed;
     }
-    int result = run_reporting_failure(command);
+    int result = run_reporting_failure(command, failed);
     CoUninitialize();
-    return result == 0 ? succeeded : failed;
+    return result == 0 ? succeeded : result;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "host/codeplug_json.h"
 #include "platform/ansi.h"
 #include "platform/file.h"
+#include "tests/support/sample_codeplugs.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -190,6 +193,57 @@ TEST_F(XmlxslProgram, PacksWhatShowPrintsIntoTheSameFile) {
     EXPECT_EQ(ReadFileBytes(file("utf8-packed.xml")), ReadFileBytes(file("named.xml")));
 }
 
+// A codeplug file and a scrambled XML file come back byte for byte, in
+// either form of the CSV.
+TEST_F(XmlxslProgram, GivesTheSameFilesBackThroughTheChannelList) {
+    ASSERT_EQ(run("export radio.json radio.xml").status, 0);
+    for (const char* form : {"", " --excel"}) {
+        Outcome exported = run(std::string("channels export radio.xml -o channels.csv") + form);
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        EXPECT_EQ(exported.out + exported.err, "");
+        ASSERT_EQ(run("channels import channels.csv radio.json -o back.json").status, 0);
+        ASSERT_EQ(run("channels import channels.csv radio.xml -o back.xml").status, 0);
+        EXPECT_EQ(ReadFileBytes(file("back.json")), ReadFileBytes(file("radio.json"))) << form;
+        EXPECT_EQ(ReadFileBytes(file("back.xml")), ReadFileBytes(file("radio.xml"))) << form;
+    }
+}
+
+// Exit 1 with an error found, 0 without, 2 when the file cannot be checked.
+TEST_F(XmlxslProgram, ChecksACodeplugAndTellsByItsExitStatus) {
+    fs::copy_file(fs::path(XMLXSL_SOURCE_DIR) / "samples" / "radio.json", work / "sample.json");
+    Outcome sample = run("check sample.json");
+    EXPECT_EQ(sample.status, 1);
+    const char* const kTransmitOutside =
+        "Transmit frequency: %s MHz lies outside the radio's band, 450.00000 to "
+        "470.00000 MHz\n";
+    auto outside = [&](const char* channel, const char* megahertz) {
+        char line[256];
+        std::snprintf(line, sizeof line, kTransmitOutside, megahertz);
+        return "error: CP_BLOCK, channel " + std::string(channel) + ", " + line;
+    };
+    auto both = [](const char* channel) {
+        return "error: CP_BLOCK, channel " + std::string(channel) +
+               ", Transmit only: the channel is receive-only and transmit-only at once\n";
+    };
+    EXPECT_EQ(sample.out, outside("3 \"Fire Tac 1\"", "471.37500") + both("8 \"Hospital Link\"") +
+                              outside("9 \"Police Main\"", "472.31250") + outside("13 \"Public Works\"", "471.81250") +
+                              both("24 \"Police Tac 2\"") + outside("29 \"Airport Ops\"", "470.07500") +
+                              both("31 \"Event Security\"") + "sample.json: 7 errors, 0 warnings\n");
+    EXPECT_EQ(run("check sample.json --format json").out.find("{\n  \"file\": \"sample.json\",\n  \"errors\": 7,"), 0u);
+
+    WriteFileBytes(file("plan.json"), WriteCodeplugJson(ChannelPlanCodeplug()));
+    Outcome plan = run("check plan.json --language German");
+    EXPECT_EQ(plan.status, 0);
+    EXPECT_EQ(plan.out, "plan.json: 0 errors, 0 warnings\n");
+
+    for (const char* unusable : {"check missing.json", "check plan.json --language Klingon"}) {
+        Outcome failed = run(unusable);
+        EXPECT_EQ(failed.status, 2) << unusable;
+        EXPECT_EQ(failed.out, "") << unusable;
+        EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+    }
+}
+
 struct BadInput {
     const char* name;
     std::string arguments;
@@ -317,6 +371,14 @@ const BadInput kBadInputs[] = {
                      "failed; add what the lines below name to the language's resource string file\nCan not find "
                      "resource NONE. ",
      "samples/none.xsl", "^NONE^"},
+    {"ChannelsImportOfABadCell", "channels import bad.csv radio.json -o keep.json",
+     "bad.csv: line 4, column 1 (channel): \"9\" is not the number of a channel of the codeplug, which has 1; leave "
+     "the cell empty to add a channel",
+     "bad.csv", "Channel,Zones\r\nchannel,zones\r\n,\r\n9,\r\n"},
+    {"ChannelsImportOverItsCodeplug", "channels import keep.csv radio.xml -o radio.xml",
+     "radio.xml: the same file as the codeplug radio.xml; name another output file", "keep.csv", "Channel\r\n"},
+    {"ChannelsImportWithItsFilesSwapped", "channels import radio.json keep.csv -o keep.json",
+     "radio.json: a codeplug file (JSON), not a channel list (CSV); give the CSV first, then the codeplug"},
     {"DemoOfAMissingFolder", "demo --samples nowhere",
      "nowhere: no such folder; give the sample folder with --samples DIR"},
 };

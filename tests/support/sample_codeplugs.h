@@ -17,3 +17,9 @@ Codeplug SmallCodeplug();
 // more than 511 bytes, and a row for every field id from 1 to 470 with type
 // codes from 0 to 255.
 Codeplug HardCodeplug();
+
+// A channel plan that `xmlxsl check` finds nothing in: a band of 450 to
+// 470 MHz, two simplex channels ("Fire 1" at 451 MHz, "Fire 2" at 452 MHz)
+// on scan list 1, and both in zone 1 ("North") and in scan list 1 ("Scan"),
+// in their order.
+Codeplug ChannelPlanCodeplug();
