@@ -4,9 +4,6 @@
 #include <cctype>
 
 #include "codeplug/layout.h"
-#include "platform/ansi.h"
-#include "platform/unique_variant.h"
-#include "resourcemanager/resourcemanager.h"
 
 namespace {
 
@@ -54,8 +51,6 @@ bool equals_ignoring_case(std::string_view text, std::string_view lowerCase) {
                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-std::u16string_view language_name(Language language) { return language == Language::German ? u"German" : u"English"; }
-
 }  // namespace
 
 std::optional<Language> FindDiffLanguage(std::string_view name) noexcept {
@@ -70,18 +65,14 @@ const std::string& diff_wording::name(LONG id) {
     return found->second;
 }
 
+diff_wording::diff_wording(Language language, bool tableNames) : language_(language) {
+    if (!tableNames) displayNames_.emplace(language == Language::German ? "German" : "English");
+}
+
 std::string diff_wording::look_up(LONG id) const {
-    if (!tableNames_) {
-        unique_variant language = make_bstr_variant(language_name(language_));
-        unique_variant name;
-        std::string text;
-        if (SUCCEEDED(GetFieldName(id, language.get(), name.get())) && name.get()->vt == VT_BSTR &&
-            try_to_utf8({name.get()->bstrVal, SysStringLen(name.get()->bstrVal)}, text, ill_formed::replace) &&
-            !text.empty())
-            return text;
-    }
+    if (displayNames_) return (*displayNames_)(id);
     if (std::string_view table = FieldName(id); !table.empty()) return std::string(table);
-    return (language_ == Language::German ? "Feld " : "field ") + std::to_string(id);
+    return "field " + std::to_string(id);
 }
 
 std::string_view diff_wording::word(diff_word word) const noexcept {

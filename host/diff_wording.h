@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/field_display_names.h"
 #include "platform/wintypes.h"
 #include "resourcemanager/language.h"
 
@@ -51,15 +52,15 @@ std::optional<Language> FindDiffLanguage(std::string_view name) noexcept;
 class diff_wording {
 public:
     // With tableNames, blocks and fields are named by their table names
-    // ("CP_RXFREQ") rather than their display names.
-    diff_wording(Language language, bool tableNames) noexcept : language_(language), tableNames_(tableNames) {}
+    // ("CP_RXFREQ") rather than their display names. Throws CommandError
+    // when the resource manager has no names in the language.
+    diff_wording(Language language, bool tableNames);
 
     Language language() const noexcept { return language_; }
 
     // The display name of a block or field id in the language; its table
     // name with tableNames, or when the resource manager gives none; "field
-    // 999" for an id that has neither. Asked once for each id. Throws
-    // std::bad_alloc.
+    // 999" for an id that has neither. Throws std::bad_alloc.
     const std::string& name(LONG id);
 
     std::string_view word(diff_word word) const noexcept;
@@ -72,6 +73,7 @@ private:
     std::string look_up(LONG id) const;
 
     Language language_;
-    bool tableNames_;
+    // None when blocks and fields go by their table names.
+    std::optional<FieldDisplayNames> displayNames_;
     std::map<LONG, std::string> names_;
 };
