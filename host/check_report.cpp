@@ -36,7 +36,7 @@ std::string FindingsText(const std::string& file, const Codeplug& codeplug, cons
                          const FieldDisplayNames& names) {
     std::string text;
     for (const Finding& finding : findings) {
-        text.append(severity_name(finding.level)).append(": ").append(FieldName(finding.place.block));
+        text.append(severity_name(finding.level)).append(": ").append(names(finding.place.block));
         if (std::string item = DescribePlace(codeplug, finding.place); !item.empty()) text.append(", ").append(item);
         text.append(", ").append(names(finding.field)).append(": ").append(finding.message).push_back('\n');
     }

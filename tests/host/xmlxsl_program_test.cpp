@@ -219,10 +219,10 @@ TEST_F(XmlxslProgram, ChecksACodeplugAndTellsByItsExitStatus) {
     auto outside = [&](const char* channel, const char* megahertz) {
         char line[256];
         std::snprintf(line, sizeof line, kTransmitOutside, megahertz);
-        return "error: CP_BLOCK, channel " + std::string(channel) + ", " + line;
+        return "error: Channel parameters, channel " + std::string(channel) + ", " + line;
     };
     auto both = [](const char* channel) {
-        return "error: CP_BLOCK, channel " + std::string(channel) +
+        return "error: Channel parameters, channel " + std::string(channel) +
                ", Transmit only: the channel is receive-only and transmit-only at once\n";
     };
     EXPECT_EQ(sample.out, outside("3 \"Fire Tac 1\"", "471.37500") + both("8 \"Hospital Link\"") +
