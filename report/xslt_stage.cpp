@@ -5,98 +5,23 @@
 #include <xalanc/XSLT/XSLTInputSource.hpp>
 #include <xalanc/XSLT/XSLTResultTarget.hpp>
 #include <xalanc/XalanTransformer/XalanTransformer.hpp>
-#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax/EntityResolver.hpp>
 #include <xercesc/sax/SAXException.hpp>
-#include <xercesc/sax/SAXParseException.hpp>
-#include <xercesc/sax2/DefaultHandler.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/PanicHandler.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include "codeplug/status.h"
 #include "localise/installation_settings.h"
 #include "localise/xsl_translator.h"
 #include "platform/ansi.h"
 #include "platform/unique_variant.h"
+#include "report/document_type.h"
 #include "report/error_report.h"
 #include "report/report_generator.h"
+#include "report/xml_libraries.h"
 
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-
-// Xerces's own panic handler prints to the standard error and ends the
-// process; the host's process is not the library's to end. A panic becomes an
-// exception, which the report generator tells as an unknown one.
-class panic_thrower final : public xercesc::PanicHandler {
-public:
-    void panic(const PanicReasons) override { throw std::runtime_error("the XML parser panicked"); }
-};
-
-// The XML libraries are started for the whole process around one pass and
-// stopped after it on every way out, an exception's included, so that a
-// failed pass leaves nothing started behind it.
-class XmlLibrariesStarted {
-public:
-    XmlLibrariesStarted() {
-        static panic_thrower panics;
-        xercesc::XMLPlatformUtils::Initialize(xercesc::XMLUni::fgXercescDefaultLocale, nullptr, &panics);
-        try {
-            xalanc::XalanTransformer::initialize();
-        } catch (...) {
-            xercesc::XMLPlatformUtils::Terminate();
-            throw;
-        }
-    }
-    ~XmlLibrariesStarted() {
-        xalanc::XalanTransformer::terminate();
-        xercesc::XMLPlatformUtils::Terminate();
-    }
-    XmlLibrariesStarted(const XmlLibrariesStarted&) = delete;
-    XmlLibrariesStarted& operator=(const XmlLibrariesStarted&) = delete;
-};
-
-// Codeplug files and templates travel between dealers and customers and can
-// be edited by hand, so neither text of a pass is trusted. A document type
-// declaration would let it read other files, reach the network or expand
-// nested entities without end, and the parsers that Xalan makes cannot be
-// told to refuse one. So each text is first read by a parser of our own that
-// stops where a declaration starts, before anything it names or declares is
-// read. Being the same parser as the transformer's, it finds the declaration
-// in whatever encoding the text declares, where a search of the bytes would
-// not.
-class document_type_finder final : public xercesc::DefaultHandler {
-public:
-    // Whether the transformer's parser would act on a document type
-    // declaration in text. A text that is malformed before any declaration
-    // gives false: the transformer's parser stops at the same fault or
-    // sooner, and reports it in its own words.
-    bool finds_one_in(const std::string& text) {
-        std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-        // Without namespaces the reader accepts all that the transformer's
-        // namespace-aware parser accepts, so it never stops short of a
-        // declaration that one would reach.
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
-        reader->setLexicalHandler(this);
-        reader->setErrorHandler(this);  // whose fatalError throws
-        xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(text.data()), text.size(), "");
-        try {
-            reader->parse(source);
-        } catch (const declaration_found&) {
-            return true;
-        } catch (const xercesc::SAXParseException&) {
-        }
-        return false;
-    }
-
-private:
-    struct declaration_found {};
-
-    void startDTD(const XMLCh* const, const XMLCh* const, const XMLCh* const) override { throw declaration_found(); }
-};
 
 // Refuses every other document a pass would load, by xsl:include,
 // xsl:import or document(), and any entity that got past the finder: the
@@ -115,8 +40,7 @@ public:
 std::string transform(const std::string& xml, const std::string& stylesheet) {
     XmlLibrariesStarted started;
     // Fails like a rejected stylesheet, with no output.
-    document_type_finder finder;
-    if (finder.finds_one_in(xml) || finder.finds_one_in(stylesheet)) {
+    if (HoldsDocumentType(xml) || HoldsDocumentType(stylesheet)) {
         AppendReportError("StreamTransform Error: document type declarations are not accepted\n");
         return std::string();
     }
