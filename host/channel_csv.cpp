@@ -154,7 +154,7 @@ struct csv_column {
 std::string shown(std::string_view cell) {
     std::u16string wide;
     (void)try_from_utf8(cell, wide, ill_formed::replace);
-    return "\"" + OneLineText(wide) + "\"";
+    return QuotedText(wide);
 }
 
 std::optional<long long> read_integer(std::string_view text) noexcept {
@@ -330,9 +330,7 @@ std::string holder_of(const Codeplug& codeplug, const FoundChannelReference& fou
 }
 
 std::string channel_named(const EntryBlock& channels, std::size_t index) {
-    std::string text = "channel " + std::to_string(index + 1);
-    if (const std::u16string* alias = AliasOf(channels.items[index])) text += " \"" + OneLineText(*alias) + "\"";
-    return text;
+    return NumberedItem("channel", index, &channels.items[index]);
 }
 
 // Points every reference at its channel's new place. The first reference

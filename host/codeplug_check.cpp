@@ -21,7 +21,6 @@ const FieldRow* find_row(const TypeRows& rows, LONG id) noexcept {
     return nullptr;
 }
 
-std::string quoted(const std::u16string& value) { return "\"" + OneLineText(value) + "\""; }
 
 // MHz as the codeplug writes them: digits with at most one point among them.
 std::optional<double> read_megahertz(std::u16string_view value) noexcept {
@@ -139,14 +138,14 @@ private:
                 const std::size_t length = characters(row.value);
                 if (length > kAliasDisplayLength)
                     add(severity::warning, "alias-length", place, row,
-                        quoted(row.value) + " has " + std::to_string(length) + " characters; the display shows " +
+                        QuotedText(row.value) + " has " + std::to_string(length) + " characters; the display shows " +
                             std::to_string(kAliasDisplayLength));
             }
             if (row.id < 0 || row.id >= kFieldNameCount) continue;
             std::span<const std::u16string_view> choices = choices_[static_cast<std::size_t>(row.id)];
             if (choices.empty() || std::find(choices.begin(), choices.end(), row.value) != choices.end()) continue;
             add(severity::warning, "choice", place, row,
-                quoted(row.value) + " is none of the documented choices " + choices_text(choices));
+                QuotedText(row.value) + " is none of the documented choices " + choices_text(choices));
         }
     }
 
@@ -157,7 +156,7 @@ private:
                 std::optional<std::size_t> list = ReadReferenceNumber(row.value);
                 if (!list)
                     add(severity::error, "scan-list-reference", place, row,
-                        quoted(row.value) + " names no scan list: a scan list is named by its index, from 0");
+                        QuotedText(row.value) + " names no scan list: a scan list is named by its index, from 0");
                 else if (*list >= scanLists_)
                     add(severity::error, "scan-list-reference", place, row,
                         "names scan list " + std::to_string(*list + 1) + ", which the codeplug does not have: it has " +
@@ -174,7 +173,7 @@ private:
     void check_frequency(const RowsPlace& place, const FieldRow& row) {
         std::optional<double> megahertz = read_megahertz(row.value);
         if (!megahertz)
-            add(severity::error, "frequency", place, row, quoted(row.value) + " is no frequency in MHz");
+            add(severity::error, "frequency", place, row, QuotedText(row.value) + " is no frequency in MHz");
         else if (band_ && (*megahertz < band_->first || *megahertz > band_->second))
             add(severity::error, "frequency", place, row,
                 megahertz_text(row) + " MHz lies outside the radio's band, " + bandText_);
@@ -191,7 +190,7 @@ private:
             auto [first, added] = firstWith.emplace(alias->value, member);
             if (!added)
                 add(severity::warning, "duplicate-alias", {field::PA_BLOCK, zone, member}, *alias,
-                    quoted(alias->value) + " is the alias of member " + std::to_string(first->second + 1) +
+                    QuotedText(alias->value) + " is the alias of member " + std::to_string(first->second + 1) +
                         " of the zone too");
         }
     }
@@ -202,13 +201,13 @@ private:
             if (number == channels_) return;
             add(severity::warning, "channel-count", found.place, found.row,
                 (number ? "states " + std::to_string(*number) + " channels"
-                        : quoted(found.row.value) + " is no count") +
+                        : QuotedText(found.row.value) + " is no count") +
                     "; the channel list holds " + std::to_string(channels_));
             return;
         }
         if (!number)
             add(severity::error, "channel-reference", found.place, found.row,
-                quoted(found.row.value) + " names no channel: a channel is named by its index, from 0");
+                QuotedText(found.row.value) + " names no channel: a channel is named by its index, from 0");
         else if (*number >= channels_)
             add(severity::error, "channel-reference", found.place, found.row,
                 "names channel " + std::to_string(*number + 1) + ", which the codeplug does not have: it has " +

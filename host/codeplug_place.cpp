@@ -25,13 +25,6 @@ const block_nouns* nouns_of(LONG block) noexcept {
     return nullptr;
 }
 
-// "zone 2 "Zone South"": a position from 1 and the alias when there is one.
-std::string numbered(const char* noun, std::size_t index, const TypeRows* rows) {
-    std::string text = std::string(noun) + " " + std::to_string(index + 1);
-    if (rows == nullptr) return text;
-    if (const std::u16string* alias = AliasOf(*rows)) text += " \"" + OneLineText(*alias) + "\"";
-    return text;
-}
 
 }  // namespace
 
@@ -97,10 +90,21 @@ std::string DescribePlace(const Codeplug& codeplug, const RowsPlace& place) {
     const block_nouns* nouns = nouns_of(place.block);
     const char* itemNoun = nouns ? nouns->item : "item";
     const char* memberNoun = nouns && nouns->member ? nouns->member : "item";
-    if (!place.list) return place.item ? numbered(itemNoun, *place.item, RowsAt(codeplug, place)) : std::string();
-    std::string text = numbered(itemNoun, *place.list, RowsAt(codeplug, {place.block, place.list, std::nullopt}));
-    if (place.item) text += " " + numbered(memberNoun, *place.item, RowsAt(codeplug, place));
+    if (!place.list) return place.item ? NumberedItem(itemNoun, *place.item, RowsAt(codeplug, place)) : std::string();
+    std::string text = NumberedItem(itemNoun, *place.list, RowsAt(codeplug, {place.block, place.list, std::nullopt}));
+    if (place.item) text.append(" ").append(NumberedItem(memberNoun, *place.item, RowsAt(codeplug, place)));
     return text;
+}
+
+std::string NumberedItem(const char* noun, std::size_t index, const TypeRows* rows) {
+    std::string text = std::string(noun).append(" ").append(std::to_string(index + 1));
+    if (rows == nullptr) return text;
+    if (const std::u16string* alias = AliasOf(*rows)) text.append(" ").append(QuotedText(*alias));
+    return text;
+}
+
+std::string QuotedText(const std::u16string& value) {
+    return std::string("\"").append(OneLineText(value)).append("\"");
 }
 
 std::string Utf8Text(const std::u16string& value) {

@@ -51,5 +51,12 @@ std::string DescribePlace(const Codeplug& codeplug, const RowsPlace& place);
 // escaped as above, a lone surrogate as U+FFFD.
 std::string OneLineText(const std::u16string& value);
 
+// The same between double quotes: "\"Fire 1\"".
+std::string QuotedText(const std::u16string& value);
+
+// "channel 12 \"Fire 1\"": the noun, a position from 1, and the alias of the
+// rows when they hold one; rows may be null.
+std::string NumberedItem(const char* noun, std::size_t index, const TypeRows* rows);
+
 // The UTF-8 text of a value, a lone surrogate as U+FFFD.
 std::string Utf8Text(const std::u16string& value);

@@ -263,7 +263,7 @@ private:
             .append("  }\n  @bottom-right {\n    content: ")
             .append(css_string(std::string(words_.word(diff_word::page)) + " "))
             .append(" counter(page) ")
-            .append(css_string(" " + std::string(words_.word(diff_word::of)) + " "))
+            .append(css_string(std::string(" ").append(words_.word(diff_word::of)).append(" ")))
             .append(" counter(pages);\n")
             .append(font)
             .append("  }\n}\n");

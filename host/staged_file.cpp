@@ -38,7 +38,8 @@ std::string staging_name(const output_target& target) {
         return ((folder.empty() ? fs::path("/tmp") : folder) / ("xmlxsl-" + random_suffix() + ".tmp")).string();
     }
     fs::path file(target.file);
-    return (file.parent_path() / ("." + file.filename().string() + "." + random_suffix() + ".tmp")).string();
+    std::string name = std::string(".").append(file.filename().string()).append(".").append(random_suffix());
+    return (file.parent_path() / name.append(".tmp")).string();
 }
 
 [[noreturn]] void fail_to_write(const output_target& target, const CFileException& failure) {
