@@ -60,18 +60,6 @@ struct Row {
     double importMs;
 };
 
-double import_milliseconds(const Codeplug& codeplug, const fs::path& folder) {
-    const std::string file = (folder / "radio.xml").string();
-    auto source = MemoryCodeplug::Create(codeplug);
-    if (XMLXSL_CP2XML(file.c_str(), source.get()) != XMLXSL_S_OK) return -1;
-    XMLXSL_CloseXMLFile(handle_of(source.get()));
-    return best_milliseconds(5, [&] {
-        auto target = MemoryCodeplug::Create();
-        bool ok = XMLXSL_XML2CP(file.c_str(), target.get()) == XMLXSL_S_OK;
-        return XMLXSL_CloseXMLFile(handle_of(target.get())) == XMLXSL_S_OK && ok;
-    });
-}
-
 Row measure(const std::string& what, const Codeplug& before, const Codeplug& after, const fs::path& folder) {
     std::size_t found = 0;
     const double diffMs = best_milliseconds(5, [&] {
@@ -83,7 +71,7 @@ Row measure(const std::string& what, const Codeplug& before, const Codeplug& aft
         return !DiffAsText(DiffCodeplugs(before, after), words).empty();
     });
     return {what,     CountFields(before) + CountFields(after), found, diffMs,
-            reportMs, import_milliseconds(before, folder)};
+            reportMs, import_milliseconds(before, 5, folder)};
 }
 
 }  // namespace

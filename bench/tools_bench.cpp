@@ -71,22 +71,6 @@ struct Row {
     double importMs;
 };
 
-double import_milliseconds(const Codeplug& codeplug, int runs, const fs::path& folder) {
-    const std::string file = (folder / "radio.xml").string();
-    auto source = MemoryCodeplug::Create(codeplug);
-    const bool written = XMLXSL_CP2XML(file.c_str(), source.get()) == XMLXSL_S_OK;
-    XMLXSL_CloseXMLFile(handle_of(source.get()));
-    if (!written) {
-        std::fprintf(stderr, "the XML file of %zu fields cannot be written\n", CountFields(codeplug));
-        std::exit(1);
-    }
-    return best_milliseconds(runs, [&] {
-        auto target = MemoryCodeplug::Create();
-        bool ok = XMLXSL_XML2CP(file.c_str(), target.get()) == XMLXSL_S_OK;
-        return XMLXSL_CloseXMLFile(handle_of(target.get())) == XMLXSL_S_OK && ok;
-    });
-}
-
 // Writes over more memory than the caches hold, so that a step that runs
 // next finds none of its codeplug there, whatever its size.
 void evict_caches() {

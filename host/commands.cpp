@@ -40,12 +40,6 @@ Codeplug read_codeplug_input(const std::string& path) {
 
 std::string or_standard_output(const std::string& output) { return output.empty() ? "-" : output; }
 
-// A codeplug file by its name's ending, else a scrambled XML file; within a
-// library_session.
-Codeplug read_either_codeplug(const std::string& path) {
-    return names_codeplug_file(path) ? read_codeplug_file(path) : ImportXmlFile(path);
-}
-
 }  // namespace
 
 void RunExport(const std::string& codeplugFile, const std::string& xmlFile, bool force) {
@@ -85,10 +79,10 @@ void RunReport(const ReportRequest& request) {
     inputs.insert(inputs.begin(), {"the codeplug", request.input});
     RefuseOutputOverInputs(request.output, inputs);
     output_target target = ResolveOutputTarget(request.output, request.force);
+    Codeplug codeplug = read_codeplug_input(request.input);
     std::string html;
     {
         library_session library;
-        Codeplug codeplug = read_either_codeplug(request.input);
         html = CreateReport(codeplug, request.templatePath, request.language);
     }
     WriteOutput(target, html);
@@ -149,12 +143,8 @@ int RunDiff(const DiffRequest& request) {
     const std::string output = or_standard_output(request.output);
     RefuseOutputOverInputs(output, {{"the first codeplug", request.before}, {"the second codeplug", request.after}});
     output_target target = ResolveOutputTarget(output, request.force);
-    Codeplug before, after;
-    {
-        library_session library;
-        before = read_either_codeplug(request.before);
-        after = read_either_codeplug(request.after);
-    }
+    const Codeplug before = read_codeplug_input(request.before);
+    const Codeplug after = read_codeplug_input(request.after);
     const std::vector<difference> differences = DiffCodeplugs(before, after);
     diff_wording words(*language, request.tableNames);
     const diff_sources sources{request.before, request.after};
